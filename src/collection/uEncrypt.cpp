@@ -1,0 +1,62 @@
+#include "uEncrypt.h"
+
+#include "Error.h"
+#include "uKorEncryptLibBO.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <string_view>
+
+namespace {
+
+std::string_view View(const QByteArray& Bytes)
+{
+    return std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size()));
+}
+
+// The list file's combination: mode 1, chaining 0, key size code 2.
+QByteArray RunListCipher(const QByteArray& Text, bool Encrypt)
+{
+    try {
+        TKorEncryptLibBO Cipher;
+        const std::string Result = Encrypt ? Cipher.EncryptString(View(Text), TKorEncryptLibBO::Blowfish,
+                                       TKorEncryptLibBO::EBC, TKorEncryptLibBO::Key128)
+                                           : Cipher.DecryptString(View(Text), TKorEncryptLibBO::Blowfish,
+                                               TKorEncryptLibBO::EBC, TKorEncryptLibBO::Key128);
+        return QByteArray(Result.data(), static_cast<qsizetype>(Result.size()));
+    } catch (const ECipherException& E) {
+        throw Error(QString::fromUtf8(E.what()));
+    }
+}
+
+} // namespace
+
+QByteArray TFrmEncrypt::LoadFileAsText(const QString& FileName)
+{
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Cannot open the file \"%1\": %2").arg(FileName, File.errorString()));
+    QByteArray Text = File.readAll();
+    if (File.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("Cannot read the file \"%1\": %2").arg(FileName, File.errorString()));
+    return Text;
+}
+
+void TFrmEncrypt::SaveTextToFile(const QByteArray& Text, const QString& FileName)
+{
+    QSaveFile File(FileName);
+    const bool Written = File.open(QIODevice::WriteOnly) && File.write(Text) == Text.size() && File.commit();
+    if (!Written)
+        throw Error(QStringLiteral("Cannot write the file \"%1\": %2").arg(FileName, File.errorString()));
+}
+
+QByteArray TFrmEncrypt::EncryptText(const QByteArray& Text)
+{
+    return RunListCipher(Text, true);
+}
+
+QByteArray TFrmEncrypt::DecryptText(const QByteArray& Text)
+{
+    return RunListCipher(Text, false);
+}
