@@ -57,6 +57,17 @@ QString Quoted(const QString& EntryName)
     return QLatin1Char('"') + EntryName + QLatin1Char('"');
 }
 
+// A libzip error record, released when it goes out of scope.
+struct TZipError
+{
+    TZipError() { zip_error_init(&E); }
+    ~TZipError() { zip_error_fini(&E); }
+    TZipError(const TZipError&) = delete;
+    TZipError& operator=(const TZipError&) = delete;
+    QString Text() { return QString::fromUtf8(zip_error_strerror(&E)); }
+    zip_error_t E;
+};
+
 struct TZipDiscard
 {
     void operator()(zip_t* Za) const { zip_discard(Za); }
@@ -248,6 +259,9 @@ void TWordArchive::PackFolder(const QString& Folder, const QString& ZipFile)
     const QString TargetFolder = Target.absolutePath();
     if (!QFileInfo(TargetFolder).isDir())
         FailPack(Folder, ZipFile, QStringLiteral("the archive's folder does not exist"));
+    if (::access(QFile::encodeName(TargetFolder).constData(), W_OK) != 0)
+        FailPack(
+            Folder, ZipFile, QStringLiteral("the archive's folder cannot be written: %1").arg(SystemErrorText(errno)));
 
     const QString TargetPath = Target.absoluteFilePath();
     QFileInfoList Files;
@@ -314,14 +328,19 @@ void TWordArchive::UnpackArchive(const QString& ZipFile, const QString& Folder, 
     if (!Source.isFile())
         FailUnpack(ZipFile, Folder, QStringLiteral("the archive is not a file"));
 
-    int Code = 0;
-    TZipPtr Za(zip_open(QFile::encodeName(ZipFile).constData(), ZIP_RDONLY, &Code));
+    // Opened through a source so that a failure keeps the system's reason (no access, ...).
+    TZipError OpenError;
+    zip_source_t* Archive = zip_source_file_create(QFile::encodeName(ZipFile).constData(), 0, -1, &OpenError.E);
+    TZipPtr Za(Archive ? zip_open_from_source(Archive, ZIP_RDONLY, &OpenError.E) : nullptr);
     if (!Za) {
+        if (Archive)
+            zip_source_free(Archive);
+        const int Code = zip_error_code_zip(&OpenError.E);
         if (Code == ZIP_ER_NOZIP)
             FailUnpack(ZipFile, Folder, QStringLiteral("the file is not a ZIP archive, or it is truncated"));
         if (Code == ZIP_ER_INCONS)
-            FailUnpack(ZipFile, Folder, QStringLiteral("the archive is damaged (%1)").arg(ZipErrorText(Code)));
-        FailUnpack(ZipFile, Folder, ZipErrorText(Code));
+            FailUnpack(ZipFile, Folder, QStringLiteral("the archive is damaged (%1)").arg(OpenError.Text()));
+        FailUnpack(ZipFile, Folder, OpenError.Text());
     }
 
     // Check everything before the first byte is written.
@@ -379,6 +398,8 @@ void TWordArchive::UnpackArchive(const QString& ZipFile, const QString& Folder, 
     TFd FolderFd(::open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!FolderFd.IsOpen())
         FailUnpack(ZipFile, Folder, QStringLiteral("the folder cannot be opened: %1").arg(SystemErrorText(errno)));
+    if (::faccessat(FolderFd.Get(), ".", W_OK, 0) != 0)
+        FailUnpack(ZipFile, Folder, QStringLiteral("the folder cannot be written: %1").arg(SystemErrorText(errno)));
 
     const auto Buffer = std::make_unique<char[]>(UnpackBufferSize);
     for (const TEntry& Entry : Entries) {
