@@ -310,6 +310,9 @@ void TWordArchive::PackFolder(const QString& Folder, const QString& ZipFile)
         (void)Za.release();
     }
 
+    // A replaced archive keeps the permissions its owner gave it.
+    if (struct stat Old; ::stat(QFile::encodeName(TargetPath).constData(), &Old) == 0)
+        ::chmod(QFile::encodeName(TempPath).constData(), Old.st_mode & 07777);
     if (const int Code = SyncFile(TempPath, O_RDONLY); Code != 0)
         FailPack(Folder, ZipFile, SystemErrorText(Code));
     if (::rename(QFile::encodeName(TempPath).constData(), QFile::encodeName(TargetPath).constData()) != 0)

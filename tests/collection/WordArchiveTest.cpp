@@ -303,6 +303,31 @@ TEST_F(WordArchiveTest, PackingAgainGivesExactlyTheFolderFiles)
     EXPECT_EQ(Tree(Out), Tree(Work));
 }
 
+TEST_F(WordArchiveTest, ArchiveInsideTheFolderIsNotPackedIntoItself)
+{
+    FillWorkFolder();
+    const QString Inside = Work + "Words.tlo";
+    TWordArchive::PackFolder(Work, Inside);
+    const auto FirstEntries = ListArchive(Inside);
+    ASSERT_EQ(FirstEntries.size(), 7u);
+
+    TWordArchive::PackFolder(Work, Inside);
+
+    EXPECT_EQ(ListArchive(Inside), FirstEntries);
+}
+
+TEST_F(WordArchiveTest, ReplacedArchiveKeepsItsPermissions)
+{
+    FillWorkFolder();
+    TWordArchive::PackFolder(Work, Archive);
+    const auto Shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup;
+    ASSERT_TRUE(QFile::setPermissions(Archive, Shared));
+
+    TWordArchive::PackFolder(Work, Archive);
+
+    EXPECT_EQ(QFile::permissions(Archive) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), Shared);
+}
+
 TEST_F(WordArchiveTest, EmptyFolderMakesAnEmptyArchive)
 {
     FillWorkFolder();
