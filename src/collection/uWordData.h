@@ -1,0 +1,199 @@
+#pragma once
+
+#include "uDataTable.h"
+#include "uEventList.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_set>
+
+class Clipboard;
+class FileDialogs;
+class MessageBoxes;
+
+// The platform services a collection may need: the confirmation before unsaved changes are
+// dropped and the message of a failed save (Boxes), the name dialog of an untitled list
+// (Dialogs), pictures and pasted lines (Board). A missing service behaves as a user who
+// cancels: no answer, no name, an empty clipboard.
+struct TWordDataServices
+{
+    MessageBoxes* Boxes = nullptr;
+    FileDialogs* Dialogs = nullptr;
+    Clipboard* Board = nullptr;
+};
+
+// One word list while the program runs: the table of entries and, beside it, a working folder
+// that holds the entries' pictures and clips (named after their RowID), the encrypted list
+// file and the windows' state files. Everything in the working folder travels in the word
+// archive.
+//
+// Ownership: the collection owns its table, its two notifiers and its working folder, which
+// it deletes when it is destroyed (unless it was made only to read somebody else's folder,
+// see OwnsDataDir). The main collection belongs to the presenter; import and export make
+// short-lived ones.
+//
+// Media presence: whether an entry has a picture or a clip is whether its file exists. The
+// collection keeps that knowledge in memory, rebuilt from the folder after every load and
+// updated by every operation of its own that writes or deletes a media file, so the editor's
+// picture and clip filters cost no file-system call per row.
+class TWordData
+{
+public:
+    // The colour that stands for an entry without colour: the system's button face.
+    static constexpr std::uint32_t clBtnFace = 0xFF00000F;
+
+    // Builds the collection on the existing folder Dir and loads its list file, or starts an
+    // empty table when there is none. Raises AssertionError "<Dir> is not a valid path." when
+    // Dir is not a folder. With OwnsDataDir false the folder is only read and is left in place
+    // when the collection goes.
+    explicit TWordData(const QString& Dir, TWordDataServices Services = {}, bool OwnsDataDir = true);
+    ~TWordData();
+    TWordData(const TWordData&) = delete;
+    TWordData& operator=(const TWordData&) = delete;
+
+    // --- The table ---------------------------------------------------------------------------
+
+    // Loads the list file or makes an empty table, numbers from the largest RowID on, hooks
+    // the table's events and rebuilds the media presence. After a list file that cannot be
+    // read the table is open and empty and the error is raised.
+    void InitData();
+    void LoadOrCreateTable();
+    void CreateEmptyTable();
+    // The largest RowID of the table, at least 1; the first record is current afterwards.
+    qint32 MaxRowID();
+
+    TDataTable& DataSet() { return *FDataSet; }
+    const TDataTable& DataSet() const { return *FDataSet; }
+    bool IsActive() const;
+    bool IsEmpty() const;
+
+    qint32 CurrentRowID() const;
+    // The current entry's Word without blanks and control characters at both ends.
+    QString CurrentWord() const;
+    // The current entry's BackColor, or clBtnFace when it has none.
+    std::uint32_t CurrentBackColor() const;
+    // Makes the first entry whose Word is exactly Word current (in the table's current order).
+    bool LocateWord(const QString& Word);
+
+    void SetStatus(const QString& Status);
+    void MarkWordRead();
+    void MarkWordFailed();
+    void MarkPicRead();
+    void MarkPicFailed();
+
+    // --- Media files -------------------------------------------------------------------------
+
+    QString MediaFileName(const QString& Kind, const QString& Ext, qint32 RowID) const;
+    QString PhotoFileName() const;
+    QString AudioFileName() const;
+    QString PhotoFileNameOf(qint32 RowID) const;
+    QString AudioFileNameOf(qint32 RowID) const;
+    bool HasPhoto() const;
+    bool HasAudio() const;
+    bool HasMedia() const;
+    bool HasPhotoOf(qint32 RowID) const;
+    bool HasAudioOf(qint32 RowID) const;
+
+    // The clipboard's picture becomes the current entry's picture, stored as JPEG; gives the
+    // picture (null when the clipboard held none, and then no file is written).
+    QImage PastePhoto();
+    // Stores Picture as the current entry's picture (JPEG); a null image writes nothing.
+    void StorePhoto(const QImage& Picture);
+    void ClearPhoto();
+    // The current entry's picture, decoded; Error when the file cannot be read or decoded.
+    QImage LoadPhoto() const;
+    void ClearAudio();
+    // The sound file SourceFile, followed by the clip trailer, becomes the current entry's
+    // clip. SourceFile is not changed.
+    void StoreAudio(const QString& SourceFile);
+    // Writes the clip ClipFile without its trailer to the program's folder as "temp" plus the
+    // clip's extension and gives that name; the empty text when ClipFile is missing or carries
+    // no trailer.
+    static QString ExtractClip(const QString& ClipFile);
+
+    // --- Working folders (no collection needed) ---------------------------------------------
+
+    static QString WorkRoot();
+    static QString NewWorkDirName();
+    // Makes the first free working folder, empty; Created tells whether that worked.
+    static QString CreateWorkDir(bool* Created = nullptr);
+    static bool DeleteDirectory(const QString& Dir);
+    static bool RecreateDirectory(const QString& Dir);
+    // Removes the working root when this is the only running copy of the program.
+    static void CleanWorkRoot();
+
+    // --- Word files --------------------------------------------------------------------------
+
+    // Makes the archive Name this collection's list, or starts a new, empty list under that
+    // name when no such file exists. Asks first about unsaved changes (Cancel changes nothing).
+    void OpenFile(const QString& Name);
+    // Saves unsaved changes into FileName, with its ".~lo" backup; with Ask, asks first.
+    // Gives false when the caller must stop: the question was cancelled, no name was given,
+    // or the save failed (its message is shown and the unsaved work stays).
+    bool SaveIfModified(bool Ask);
+    // Writes the working folder as an archive to Name: the before-save listeners write their
+    // files, the list file is brought up to date, then the folder is packed. False for a blank
+    // name; a failure raises Error and leaves an existing archive of that name intact.
+    bool SaveToFile(const QString& Name);
+    // Empties the table and the working folder.
+    void ClearData();
+    // Unpacks the archive ZipFile into Dir; raises Error "Fail to unzip ..." when it cannot.
+    bool UnzipTo(const QString& Dir, const QString& ZipFile);
+    // The archive library needs no registration; kept so callers read as they always have.
+    bool RegisterZipComponent();
+    // The program's folder + "Untitle" + N + ".tlo", N the smallest from 1 whose file is missing.
+    static QString NewUntitledName();
+    bool IsUntitled() const;
+    // Asks for a name when the list is untitled; false when none was given.
+    bool EnsureFileName();
+    QString ListFileName() const;
+    void LoadListFile();
+    void WriteListFile();
+    QByteArray SaveToXmlText();
+    // The save dialog for a word file or an export; the empty text when cancelled.
+    QString AskSaveFileName(const QString& Filter);
+
+    // --- State -------------------------------------------------------------------------------
+
+    const QString& DataDir() const { return FDataDir; }
+    qint32 LastRowID() const { return FLastRowID; }
+    bool Modified() const { return FModified; }
+    void SetModified(bool Value) { FModified = Value; }
+    bool ZipRegistered() const { return FZipRegistered; }
+    const QString& FileName() const { return FFileName; }
+    QStringList& DeleteList() { return FDeleteList; }
+    TNotifier& BeforeSaveNotifier() { return *FBeforeSaveNotifier; }
+    TNotifier& AfterOpenNotifier() { return *FAfterOpenNotifier; }
+    const TWordDataServices& Services() const { return FServices; }
+
+    // Text without blanks and control characters at both ends (everything up to U+0020).
+    static QString TrimBlanks(const QString& Text);
+    // Brings the media presence of RowID up to date after a media file was written or removed
+    // by other code than the collection's own (a copy during an import).
+    void NoteMediaFile(qint32 RowID, bool Photo);
+
+private:
+    void DataSetAfterInsert(TDataTable& Table);
+    void DataSetAfterPost(TDataTable& Table);
+    void DataSetAfterDelete(TDataTable& Table);
+    void HookTableEvents();
+    void ScanMedia();
+
+    std::unique_ptr<TNotifier> FBeforeSaveNotifier;
+    std::unique_ptr<TNotifier> FAfterOpenNotifier;
+    QStringList FDeleteList;
+    std::unique_ptr<TDataTable> FDataSet;
+    QString FDataDir;
+    qint32 FLastRowID = 0;
+    bool FModified = false;
+    bool FZipRegistered = false;
+    QString FFileName;
+    TWordDataServices FServices;
+    bool FOwnsDataDir = true;
+    std::unordered_set<qint32> FPhotoIds;
+    std::unordered_set<qint32> FAudioIds;
+};
