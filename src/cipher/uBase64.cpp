@@ -73,21 +73,25 @@ std::string Base64Encode(std::string_view Bytes)
     return Result;
 }
 
-std::string Base64Decode(std::string_view Text)
+std::size_t Base64DecodedLength(std::string_view Text)
 {
     if (Text.size() % 4 != 0)
         FailBase64();
     if (Text.empty())
-        return {};
+        return 0;
+    // Padding counts only at the end; a "=" anywhere else fails in Base64DecodeTo.
+    const std::size_t Padding = Text.back() != '=' ? 0 : (Text[Text.size() - 2] == '=' ? 2 : 1);
+    return Text.size() / 4 * 3 - Padding;
+}
 
+void Base64DecodeTo(std::string_view Text, std::uint8_t* Out)
+{
+    const std::size_t Length = Base64DecodedLength(Text);
+    if (Length == 0)
+        return;
     const auto* In = reinterpret_cast<const std::uint8_t*>(Text.data());
     const std::size_t Groups = Text.size() / 4;
-    // Padding is allowed in the last group only: "xx==" gives one byte, "xxx=" two.
-    const std::uint8_t* Last = In + 4 * (Groups - 1);
-    const std::size_t Padding = Last[3] != '=' ? 0 : (Last[2] == '=' ? 2 : 1);
-
-    std::string Result(3 * Groups - Padding, '\0');
-    auto* Out = reinterpret_cast<std::uint8_t*>(Result.data());
+    const std::size_t Padding = Groups * 3 - Length;
 
     for (std::size_t G = 0; G + 1 < Groups; ++G, In += 4, Out += 3) {
         const std::uint32_t Group = Decode0[In[0]] | Decode1[In[1]] | Decode2[In[2]] | Decode3[In[3]];
@@ -108,5 +112,11 @@ std::string Base64Decode(std::string_view Text)
         Out[1] = std::uint8_t(Group >> 8);
     if (Padding < 1)
         Out[2] = std::uint8_t(Group);
+}
+
+std::string Base64Decode(std::string_view Text)
+{
+    std::string Result(Base64DecodedLength(Text), '\0');
+    Base64DecodeTo(Text, reinterpret_cast<std::uint8_t*>(Result.data()));
     return Result;
 }

@@ -21,5 +21,12 @@ void Base64EncodeTo(const std::uint8_t* Bytes, std::size_t Length, char* Out);
 
 std::string Base64Encode(std::string_view Bytes);
 
+// Bytes that Text decodes to; fails for a length that is not a multiple of four. The
+// characters themselves are checked by Base64DecodeTo.
+std::size_t Base64DecodedLength(std::string_view Text);
+
+// Writes Base64DecodedLength(Text) bytes to Out. On failure Out holds rubbish.
+void Base64DecodeTo(std::string_view Text, std::uint8_t* Out);
+
 // Decodes Text to bytes.
 std::string Base64Decode(std::string_view Text);

@@ -8,6 +8,15 @@
 
 namespace {
 
+// An output buffer that grows Result to the size asked for.
+TOutputBuffer StringBuffer(std::string& Result)
+{
+    return [&Result](std::size_t Size) {
+        Result.resize(Size);
+        return Result.data();
+    };
+}
+
 // Copies the first Field.size() bytes of a digest into a key field.
 template <std::size_t N> void Fill(std::array<std::uint8_t, N>& Field, std::string_view Text)
 {
@@ -41,34 +50,53 @@ TKorEncryptLibBO::TKorEncryptLibBO(const Clock& Clock)
 std::string TKorEncryptLibBO::EncryptString(
     std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize)
 {
-    return Run(true, Text, Mode, Chaining, KeySize);
+    std::string Result;
+    Result.resize(EncryptString(Text, Mode, Chaining, KeySize, StringBuffer(Result)));
+    return Result;
 }
 
 std::string TKorEncryptLibBO::DecryptString(
     std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize)
 {
-    return Run(false, Text, Mode, Chaining, KeySize);
+    std::string Result;
+    Result.resize(DecryptString(Text, Mode, Chaining, KeySize, StringBuffer(Result)));
+    return Result;
 }
 
-std::string TKorEncryptLibBO::Run(
-    bool Encrypt, std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize)
+std::size_t TKorEncryptLibBO::EncryptString(
+    std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize, const TOutputBuffer& Output)
+{
+    return Run(true, Text, Mode, Chaining, KeySize, Output);
+}
+
+std::size_t TKorEncryptLibBO::DecryptString(
+    std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize, const TOutputBuffer& Output)
+{
+    return Run(false, Text, Mode, Chaining, KeySize, Output);
+}
+
+std::size_t TKorEncryptLibBO::Run(bool Encrypt, std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining,
+    std::uint8_t KeySize, const TOutputBuffer& Output)
 {
     PrepareKey(KeySize);
     if (Chaining > CBC || Mode > Rijndael)
-        return {};
+        return 0;
     if (Mode == KorBlockCipher) {
         if (Chaining == CBC)
             throw ECipherException(CipherMessage::InvalidMode);
-        return Encrypt ? HexEncrypt(Text) : HexDecrypt(Text);
+        const std::string Result = Encrypt ? HexEncrypt(Text) : HexDecrypt(Text);
+        if (!Result.empty())
+            std::memcpy(Output(Result.size()), Result.data(), Result.size());
+        return Result.size();
     }
     const auto Cipher = MakeCipher(Mode, KeySize);
     const bool Chained = Chaining == CBC;
     if (!Encrypt)
-        return DecryptBlockString(Text, *Cipher, Chained);
+        return DecryptBlockString(Text, *Cipher, Chained, Output);
     if (!Chained)
-        return EncryptBlockString(Text, *Cipher, false);
+        return EncryptBlockString(Text, *Cipher, nullptr, Output);
     const auto Initial = InitialBlock(Mode, *FClock);
-    return EncryptBlockString(Text, *Cipher, true, Initial.data());
+    return EncryptBlockString(Text, *Cipher, Initial.data(), Output);
 }
 
 std::unique_ptr<TBlockCipher> TKorEncryptLibBO::MakeCipher(std::uint8_t Mode, std::uint8_t KeySize) const
@@ -183,7 +211,7 @@ std::string TKorEncryptLibBO::MakeEncryptedKeyText(
     const std::string Key = DigestText(Passphrase, 32);
     const auto Cipher = MakeRijndaelCipher(reinterpret_cast<const std::uint8_t*>(Key.data()), Key.size());
     const auto Initial = InitialBlock(Rijndael, Clock);
-    return EncryptBlockString(KeyText, *Cipher, true, Initial.data());
+    return EncryptBlockString(KeyText, *Cipher, Initial.data());
 }
 
 std::string TKorEncryptLibBO::DecryptKeyText(std::string_view Passphrase, std::string_view EncryptedKeyText)

@@ -3,6 +3,7 @@
 #include "CipherError.h"
 #include "Clock.h"
 #include "uBlockCipher.h"
+#include "uBlockString.h"
 
 #include <array>
 #include <cstdint>
@@ -48,6 +49,12 @@ public:
     // A chaining above 1 or a mode above 4 gives the empty text.
     std::string EncryptString(std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize);
     std::string DecryptString(std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize);
+    // The same, writing the result into storage the caller gives (see TOutputBuffer) and
+    // giving its length; Output is not called when the result is empty for want of a routine.
+    std::size_t EncryptString(std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize,
+        const TOutputBuffer& Output);
+    std::size_t DecryptString(std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize,
+        const TOutputBuffer& Output);
 
     // Mode 0: each byte xored with a running key that is advanced by the cipher byte, written
     // as two upper-case hexadecimal digits. Decryption reads pairs (either case), ignores a
@@ -71,8 +78,8 @@ public:
     const std::array<std::uint8_t, 32>& Key256Field() const { return FKey256; }
 
 private:
-    std::string Run(
-        bool Encrypt, std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize);
+    std::size_t Run(bool Encrypt, std::string_view Text, std::uint8_t Mode, std::uint8_t Chaining, std::uint8_t KeySize,
+        const TOutputBuffer& Output);
     // The block cipher of modes 1 to 4 under the key fields.
     std::unique_ptr<TBlockCipher> MakeCipher(std::uint8_t Mode, std::uint8_t KeySize) const;
     // The initial block of chained encryption, from millisecond counter readings.

@@ -1,5 +1,6 @@
 #include "CipherError.h"
 #include "CipherTestUtil.h"
+#include "uBase64.h"
 #include "uBlockString.h"
 #include "uCipherPrimitives.h"
 
@@ -30,6 +31,12 @@ private:
     std::size_t FSize;
 };
 
+// Decrypts a stream held in a string, in place.
+void Decrypt(std::string& Stream, const TBlockCipher& Cipher, bool Chained)
+{
+    Stream.resize(DecryptStream(reinterpret_cast<std::uint8_t*>(Stream.data()), Stream.size(), Cipher, Chained));
+}
+
 std::string Bytes(std::initializer_list<int> Values)
 {
     std::string S;
@@ -41,18 +48,19 @@ std::string Bytes(std::initializer_list<int> Values)
 TEST(BlockStringTest, CodebookFramingPutsTheCountInTheLastByte)
 {
     const IdentityCipher Cipher(8);
-    EXPECT_EQ(EncryptStreamECB("abc", Cipher), Bytes({ 'a', 'b', 'c', 0, 0, 0, 0, 3 }));
-    EXPECT_EQ(EncryptStreamECB("", Cipher), std::string(8, '\0'));
+    EXPECT_EQ(EncryptStream("abc", Cipher, nullptr), Bytes({ 'a', 'b', 'c', 0, 0, 0, 0, 3 }));
+    EXPECT_EQ(EncryptStream("", Cipher, nullptr), std::string(8, '\0'));
     // A whole block of text still gets a final block carrying no text bytes.
-    EXPECT_EQ(EncryptStreamECB("abcdefgh", Cipher), std::string("abcdefgh") + std::string(8, '\0'));
-    EXPECT_EQ(EncryptStreamECB("abcdefghi", Cipher), std::string("abcdefgh") + Bytes({ 'i', 0, 0, 0, 0, 0, 0, 1 }));
+    EXPECT_EQ(EncryptStream("abcdefgh", Cipher, nullptr), std::string("abcdefgh") + std::string(8, '\0'));
+    EXPECT_EQ(
+        EncryptStream("abcdefghi", Cipher, nullptr), std::string("abcdefgh") + Bytes({ 'i', 0, 0, 0, 0, 0, 0, 1 }));
 }
 
 TEST(BlockStringTest, ChainingXorsEachBlockWithThePreviousCipherBlock)
 {
     const IdentityCipher Cipher(8);
     const std::string Initial = Bytes({ 1, 2, 3, 4, 5, 6, 7, 8 });
-    const std::string Stream = EncryptStreamCBC("abcdefghij", Cipher, Data(Initial));
+    const std::string Stream = EncryptStream("abcdefghij", Cipher, Data(Initial));
     ASSERT_EQ(Stream.size(), 24u);
     std::string Second = "abcdefgh", Third = Bytes({ 'i', 'j', 0, 0, 0, 0, 0, 2 });
     for (int I = 0; I < 8; ++I) {
@@ -81,30 +89,33 @@ TEST(BlockStringTest, StreamLengthsFollowTheBlockCounts)
         const IdentityCipher Cipher(C.BlockSize);
         const std::string Text(C.Length, 'x');
         const std::string Initial(C.BlockSize, '\x5A');
-        EXPECT_EQ(EncryptStreamECB(Text, Cipher).size(), C.Codebook) << C.Length;
-        EXPECT_EQ(EncryptStreamCBC(Text, Cipher, Data(Initial)).size(), C.Chained) << C.Length;
+        EXPECT_EQ(EncryptStream(Text, Cipher, nullptr).size(), C.Codebook) << C.Length;
+        EXPECT_EQ(EncryptStream(Text, Cipher, Data(Initial)).size(), C.Chained) << C.Length;
     }
 }
 
-TEST(BlockStringTest, RoundTripsWithARealCipherAndIgnoresTrailingBytes)
+TEST(BlockStringTest, RoundTripsWithRealCiphersAcrossBufferBoundaries)
 {
-    const std::string Key = RandomBytes(16, 7);
-    const TMaskCipher64 Cipher(Data(Key));
-    const std::string Initial = RandomBytes(8, 8);
-    for (const std::size_t Length : { 0u, 1u, 7u, 8u, 9u, 100u }) {
-        const std::string Text = RandomBytes(Length, unsigned(Length));
-        for (const bool Chained : { false, true }) {
-            const std::string Cipher64 = EncryptBlockString(Text, Cipher, Chained, Data(Initial));
-            EXPECT_EQ(DecryptBlockString(Cipher64, Cipher, Chained), Text) << Length << Chained;
+    // Encryption runs through a 3072-byte buffer; lengths around its multiples cross it.
+    const std::string Key = RandomBytes(32, 7);
+    const TMaskCipher64 Mask(Data(Key));
+    const auto Rijndael = MakeRijndaelCipher(Data(Key), 32);
+    for (const TBlockCipher* Cipher : std::initializer_list<const TBlockCipher*> { &Mask, Rijndael.get() }) {
+        const std::string Initial = RandomBytes(16, 8);
+        for (const std::size_t Length :
+            { 0u, 1u, 7u, 8u, 9u, 100u, 3056u, 3063u, 3064u, 3072u, 3080u, 6143u, 10000u }) {
+            const std::string Text = RandomBytes(Length, unsigned(Length));
+            for (const bool Chained : { false, true }) {
+                const std::uint8_t* First = Chained ? Data(Initial) : nullptr;
+                const std::string Stream = EncryptStream(Text, *Cipher, First);
+                const std::string Base64 = EncryptBlockString(Text, *Cipher, First);
+                EXPECT_EQ(Base64, Base64Encode(Stream)) << Length << Chained;
+                EXPECT_EQ(DecryptBlockString(Base64, *Cipher, Chained), Text) << Length << Chained;
 
-            std::string Stream
-                = Chained ? EncryptStreamCBC(Text, Cipher, Data(Initial)) : EncryptStreamECB(Text, Cipher);
-            Stream += "xyz"; // not a whole block: ignored
-            if (Chained)
-                DecryptStreamCBC(Stream, Cipher);
-            else
-                DecryptStreamECB(Stream, Cipher);
-            EXPECT_EQ(Stream, Text) << Length << Chained;
+                std::string WithTail = Stream + "xyz"; // not a whole block: ignored
+                Decrypt(WithTail, *Cipher, Chained);
+                EXPECT_EQ(WithTail, Text) << Length << Chained;
+            }
         }
     }
 }
@@ -117,12 +128,12 @@ TEST(BlockStringTest, BrokenStreamsAreInvalidFileFormat)
         std::string Stream;
         bool Chained;
     };
-    std::string CountTooLarge = EncryptStreamECB("abc", IdentityCipher(8));
+    std::string CountTooLarge = EncryptStream("abc", IdentityCipher(8), nullptr);
     CountTooLarge[7] = 8;
-    std::string CountFar = EncryptStreamECB("abc", IdentityCipher(8));
+    std::string CountFar = EncryptStream("abc", IdentityCipher(8), nullptr);
     CountFar[7] = static_cast<char>(255);
     const std::string Initial(8, '\0');
-    std::string ChainedCountTooLarge = EncryptStreamCBC("", IdentityCipher(8), Data(Initial));
+    std::string ChainedCountTooLarge = EncryptStream("", IdentityCipher(8), Data(Initial));
     ChainedCountTooLarge[15] = 8;
     const Case Cases[] = {
         { "empty", "", false },
@@ -138,10 +149,7 @@ TEST(BlockStringTest, BrokenStreamsAreInvalidFileFormat)
     for (const Case& C : Cases) {
         std::string Stream = C.Stream;
         try {
-            if (C.Chained)
-                DecryptStreamCBC(Stream, Cipher);
-            else
-                DecryptStreamECB(Stream, Cipher);
+            Decrypt(Stream, Cipher, C.Chained);
             ADD_FAILURE() << C.Name << " accepted";
         } catch (const ECipherException& E) {
             EXPECT_STREQ(E.what(), "Invalid file format") << C.Name;
@@ -152,9 +160,9 @@ TEST(BlockStringTest, BrokenStreamsAreInvalidFileFormat)
 TEST(BlockStringTest, CountOfBlockSizeMinusOneIsTheLargestAccepted)
 {
     const IdentityCipher Cipher(16);
-    std::string Stream = EncryptStreamECB(std::string(15, 'q'), Cipher);
+    std::string Stream = EncryptStream(std::string(15, 'q'), Cipher, nullptr);
     ASSERT_EQ(Stream[15], 15);
-    DecryptStreamECB(Stream, Cipher);
+    Decrypt(Stream, Cipher, false);
     EXPECT_EQ(Stream, std::string(15, 'q'));
 }
 
