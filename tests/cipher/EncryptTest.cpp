@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cctype>
+#include <csignal>
 #include <functional>
 
 namespace {
@@ -108,6 +111,31 @@ TEST(ListFileTest, FailuresNameTheFile)
     ASSERT_TRUE(QDir().mkdir(Folder));
     EXPECT_TRUE(MessageOf([&] { TFrmEncrypt::SaveTextToFile("x", Folder); }).contains(Folder));
     EXPECT_TRUE(QFileInfo(Folder).isDir());
+    EXPECT_TRUE(MessageOf([&] { TFrmEncrypt::LoadFileAsText(Folder); }).contains(Folder));
+}
+
+TEST(ListFileTest, FailedWriteLeavesTheOldFileWhole)
+{
+    QTemporaryDir Dir;
+    const QString Name = Dir.filePath(QStringLiteral("Tumbalo.lox"));
+    const QByteArray Old = TFrmEncrypt::EncryptText("the list as it was");
+    TFrmEncrypt::SaveTextToFile(Old, Name);
+
+    // Files of this process may not grow past 64 KiB for a moment: the new text cannot be
+    // written in full. The write then fails with EFBIG instead of a signal.
+    struct rlimit Saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Saved), 0);
+    const auto OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit Small = Saved;
+    Small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
+    const QString Message = MessageOf([&] { TFrmEncrypt::SaveTextToFile(QByteArray(1024 * 1024, 'x'), Name); });
+    setrlimit(RLIMIT_FSIZE, &Saved);
+    std::signal(SIGXFSZ, OldHandler);
+
+    EXPECT_TRUE(Message.contains(Name)) << Message.toStdString();
+    EXPECT_EQ(TFrmEncrypt::LoadFileAsText(Name), Old);
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("Tumbalo.lox") });
 }
 
 } // namespace
