@@ -82,7 +82,7 @@ private:
 // Row numbers. RecNo(), SetRecNo() and Value() count from 0 in the current ordering; RecNo()
 // is -1 when the table has no records.
 //
-// Editing cycle (as the client dataset has it):
+// Editing cycle:
 // - Append starts a new record at the end, Insert one before the current record (at the end
 //   of an empty table). The new record is current, all its fields null, the state Insert,
 //   and AfterInsert fires before anything is filled in, so the owner can number it there.

@@ -691,7 +691,7 @@ TEST(DataTablePacket, IsWrittenInTheTableOrderWhileOrdered)
     EXPECT_EQ(Column(*Table, "Word"), QStringList({ "a", "b", "c" }));
 }
 
-TEST(DataTablePacket, ReadsAPacketOfOtherFieldsAsTheTableComponentWritesIt)
+TEST(DataTablePacket, ReadsAPacketOfOtherFieldsWithUnknownPartsAndCharacterReferences)
 {
     const QByteArray Packet = R"(<?xml version="1.0" standalone="yes"?>
 <DATAPACKET Version="2.0">
