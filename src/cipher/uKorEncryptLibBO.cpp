@@ -3,7 +3,6 @@
 #include "uBlockString.h"
 #include "uCipherPrimitives.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
