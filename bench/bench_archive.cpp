@@ -1,13 +1,16 @@
-// Packing and unpacking a large word list, beside Info-ZIP's zip and unzip on the same folder
-// and archive, and the peak memory of unpacking in a child process.
+// Saving and opening a large word list, beside Info-ZIP's zip and unzip on the same folder and
+// archive, and the peak memory of opening it in a child process.
 //
-// The working folder is made here: 2,000 pictures of about 30 KB, 1,000 clips of about 100 KB,
-// a list file of 5,000 rows (about 700 KB of Base64 text) and the settings and grid files.
+// The list is made here: 5,000 entries, 2,000 pictures of about 30 KB, 1,000 clips of about
+// 100 KB, and the settings and grid files. Saving writes the encrypted list file and packs the
+// working folder; opening unpacks it, decrypts the list file and loads the table. The archive
+// alone (pack, unpack) is timed too.
 //
 // Run: bench_archive [Google Benchmark flags]. The summary at the end gives the seconds, the
 // ratios to zip and unzip and the peak memory against the archive's size.
 
 #include "uWordArchive.h"
+#include "uWordData.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -24,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -43,6 +47,8 @@ struct TBenchFolders
     QString Archive; // made by PackFolder
     QString ZipArchive;
     QString Out;
+    std::unique_ptr<TWordData> List; // the list on Work
+    std::unique_ptr<TWordData> Opened; // a second collection that opens the archive
 };
 
 TBenchFolders* Folders = nullptr;
@@ -65,10 +71,23 @@ void WriteFile(const QString& Path, const QByteArray& Data)
     }
 }
 
-void MakeWorkFolder(const QString& Work)
+// The list's entries, and its pictures and clips as files named after their RowIDs (entries
+// are numbered from 2).
+void MakeList(TWordData& List)
 {
     QRandomGenerator Generator(20240601);
-    QDir().mkpath(Work);
+    const QString Work = List.DataDir();
+    TDataTable& Table = List.DataSet();
+    {
+        TControlsDisabled Quiet(Table);
+        for (int I = 0; I < RowCount; ++I) {
+            Table.Append();
+            Table.FieldByName("Word").SetAsString(QStringLiteral("word %1 字词").arg(I));
+            Table.FieldByName("BackColor").SetAsInteger(int(Generator.bounded(0x1000000)));
+            Table.FieldByName("Category").SetAsString(QStringLiteral("category %1").arg(I % 17));
+            Table.Post();
+        }
+    }
     for (int I = 0; I < PictureCount; ++I) {
         const QByteArray Header("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11);
         WriteFile(Work + QStringLiteral("Photo%1.ADO").arg(I + 2),
@@ -79,8 +98,6 @@ void MakeWorkFolder(const QString& Work)
             QByteArray("RIFF") + RandomBytes(96 * 1024 + Generator.bounded(8192), Generator)
                 + QByteArray("EXT=.wav\0\0", 10));
     }
-    // The list file is cipher text in Base64: 5,000 rows of about 105 bytes each before it.
-    WriteFile(Work + "Tumbalo.lox", RandomBytes(RowCount * 105, Generator).toBase64());
     WriteFile(Work + "Tumbalo.ini", "[Tumbalo]\r\nInterval=2000\r\nFirstWord=apple\r\nFullScreen=1\r\n");
     WriteFile(Work + "Grid.ini", QByteArray("[Grid]\r\nColumn=Word,120,1\r\n").repeated(20));
     WriteFile(Work + "Grid.Flt", "Word contains a\r\n");
@@ -102,7 +119,7 @@ void RecreateFolder(const QString& Path)
 
 std::string Quoted(const QString& Path)
 {
-    return "'" + Path.toStdString() + "'";
+    return QStringLiteral("'%1'").arg(Path).toStdString();
 }
 
 void RunShell(const std::string& Command)
@@ -152,6 +169,28 @@ void BM_UnpackArchive(benchmark::State& State)
     State.SetBytesProcessed(State.iterations() * FolderSize(Folders->Work));
 }
 
+void BM_SaveList(benchmark::State& State)
+{
+    for (auto _ : State) {
+        Folders->List->SetModified(true);
+        Timed(State, "save", [] { Folders->List->SaveToFile(Folders->Archive); });
+    }
+    State.SetBytesProcessed(State.iterations() * FolderSize(Folders->Work));
+}
+
+void BM_OpenList(benchmark::State& State)
+{
+    for (auto _ : State) {
+        Folders->Opened->OpenFile(QString()); // empties it, outside the timing
+        Timed(State, "open", [] { Folders->Opened->OpenFile(Folders->Archive); });
+        if (Folders->Opened->DataSet().RecordCount() != RowCount) {
+            std::fprintf(stderr, "the opened list has %d entries\n", Folders->Opened->DataSet().RecordCount());
+            std::exit(1);
+        }
+    }
+    State.SetBytesProcessed(State.iterations() * FolderSize(Folders->Work));
+}
+
 void BM_Unzip(benchmark::State& State)
 {
     for (auto _ : State) {
@@ -161,23 +200,20 @@ void BM_Unzip(benchmark::State& State)
     State.SetBytesProcessed(State.iterations() * FolderSize(Folders->Work));
 }
 
-// Unpacks the archive in a child process (this program started again) and gives the child's
-// peak resident memory in bytes.
-long long ChildUnpackPeakMemory()
+// Opens the list in a child process (this program started again, on a fresh collection) and
+// gives the child's peak resident memory in bytes.
+long long ChildOpenPeakMemory()
 {
-    RecreateFolder(Folders->Out);
     const QByteArray Archive = QFile::encodeName(Folders->Archive);
-    const QByteArray Out = QFile::encodeName(Folders->Out);
     const pid_t Child = fork();
     if (Child == 0) {
-        execl("/proc/self/exe", "bench_archive", "--unpack-child", Archive.constData(), Out.constData(),
-            static_cast<char*>(nullptr));
+        execl("/proc/self/exe", "bench_archive", "--open-child", Archive.constData(), static_cast<char*>(nullptr));
         _exit(127);
     }
     int Status = 0;
     rusage Usage {};
     if (Child < 0 || wait4(Child, &Status, 0, &Usage) != Child || !WIFEXITED(Status) || WEXITSTATUS(Status) != 0) {
-        std::fprintf(stderr, "the unpacking child failed\n");
+        std::fprintf(stderr, "the opening child failed\n");
         std::exit(1);
     }
     return static_cast<long long>(Usage.ru_maxrss) * 1024;
@@ -193,9 +229,10 @@ double Median(std::vector<double> Values)
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "--unpack-child") == 0) {
+    if (argc == 3 && std::strcmp(argv[1], "--open-child") == 0) {
         try {
-            TWordArchive::UnpackArchive(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
+            TWordData Child(TWordData::CreateWorkDir());
+            Child.OpenFile(QFile::decodeName(argv[2]));
         } catch (const std::exception& E) {
             std::fprintf(stderr, "%s\n", E.what());
             return 1;
@@ -208,36 +245,45 @@ int main(int argc, char** argv)
     if (!Made.Dir.isValid())
         return 1;
     const QString Root = Made.Dir.path() + "/";
-    Made.Work = Root + "Temp/Temp1/";
+    qputenv("TUMBALO_HOME", QFile::encodeName(Root)); // the working folders go there
+    Made.List = std::make_unique<TWordData>(TWordData::CreateWorkDir());
+    Made.Opened = std::make_unique<TWordData>(TWordData::CreateWorkDir());
+    Made.Work = Made.List->DataDir();
     Made.Archive = Root + "Words.tlo";
     Made.ZipArchive = Root + "Words.zip";
-    Made.Out = Root + "Temp/Temp2/";
+    Made.Out = Root + "Temp/Out/";
     Folders = &Made;
-    std::printf("Making the working folder in %s ...\n", qPrintable(Root));
-    MakeWorkFolder(Made.Work);
-    TWordArchive::PackFolder(Made.Work, Made.Archive);
+    std::printf("Making the list in %s ...\n", qPrintable(Root));
+    MakeList(*Made.List);
+    Made.List->SaveToFile(Made.Archive);
 
     for (const auto& [Name, Function] :
-        { std::pair { "BM_PackFolder", &BM_PackFolder }, std::pair { "BM_ZipPack", &BM_ZipPack },
+        { std::pair { "BM_SaveList", &BM_SaveList }, std::pair { "BM_PackFolder", &BM_PackFolder },
+            std::pair { "BM_ZipPack", &BM_ZipPack }, std::pair { "BM_OpenList", &BM_OpenList },
             std::pair { "BM_UnpackArchive", &BM_UnpackArchive }, std::pair { "BM_Unzip", &BM_Unzip } }) {
         benchmark::RegisterBenchmark(Name, Function)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    const long long Peak = ChildUnpackPeakMemory();
+    const long long Peak = ChildOpenPeakMemory();
     const double ArchiveSize = double(QFileInfo(Made.Archive).size());
     const double Pack = Median(Seconds["pack"]), Zip = Median(Seconds["zip"]);
     const double Unpack = Median(Seconds["unpack"]), Unzip = Median(Seconds["unzip"]);
-    std::printf("\nFolder: %d pictures, %d clips, list file; %.1f MB in files; archive %.1f MB\n", PictureCount,
-        ClipCount, FolderSize(Made.Work) / 1e6, ArchiveSize / 1e6);
+    const double Save = Median(Seconds["save"]), Open = Median(Seconds["open"]);
+    std::printf("\nList: %d entries, %d pictures, %d clips; %.1f MB in files; archive %.1f MB\n", RowCount,
+        PictureCount, ClipCount, FolderSize(Made.Work) / 1e6, ArchiveSize / 1e6);
+    if (Save > 0 && Zip > 0)
+        std::printf("Save:   %.3f s, zip -q -r %.3f s: %.2f of zip (goal: at most 0.5)\n", Save, Zip, Save / Zip);
+    if (Open > 0 && Unzip > 0)
+        std::printf("Open:   %.3f s, unzip -q %.3f s: %.2f of unzip (goal: at most 1.2)\n", Open, Unzip, Open / Unzip);
     if (Pack > 0 && Zip > 0)
         std::printf("Pack:   %.3f s, zip -q -r %.3f s: %.2f of zip (goal: at most 0.5)\n", Pack, Zip, Pack / Zip);
     if (Unpack > 0 && Unzip > 0) {
         std::printf(
             "Unpack: %.3f s, unzip -q %.3f s: %.2f of unzip (goal: at most 1.2)\n", Unpack, Unzip, Unpack / Unzip);
     }
-    std::printf("Unpack peak memory (child, max RSS): %.1f MB = %.2f of the archive's size (goal: under 3)\n",
-        Peak / 1e6, Peak / ArchiveSize);
+    std::printf("Open peak memory (child, max RSS): %.1f MB = %.2f of the archive's size (goal: under 3)\n", Peak / 1e6,
+        Peak / ArchiveSize);
     return 0;
 }
