@@ -32,7 +32,7 @@ public:
 
     // The samples Speak would play for Text, synthesised with the voice Speak would use.
     // OnFirstSample, when given, is called as soon as the first samples exist (the latency
-    // benchmark measures up to there).
+    // benchmark measures up to there); it runs inside espeak and must not throw.
     std::vector<std::int16_t> Synthesize(const QString& Text, const std::function<void()>& OnFirstSample = {});
 
     // The phonemes the engine would speak for Text (espeak's phoneme mnemonics, clauses

@@ -24,11 +24,13 @@ namespace AudioProbe {
 
 constexpr int CaptureRate = 22050;
 
-// A server with an output and a microphone, and parec to listen to the output.
+// A server with an output and a microphone, with parec to listen to the output and paplay
+// to play into it independently of the code under test.
 inline bool SoundServerRuns()
 {
     return !QMediaDevices::defaultAudioOutput().isNull() && !QMediaDevices::defaultAudioInput().isNull()
-        && !QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty();
+        && !QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty()
+        && !QStandardPaths::findExecutable(QStringLiteral("paplay")).isEmpty();
 }
 
 #define SKIP_WITHOUT_SOUND_SERVER()                                                                                    \
