@@ -1,0 +1,90 @@
+#include "X11KeyboardLock.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWindow>
+
+namespace {
+
+// A refused grab (window not yet viewable, another client's grab) is retried this often.
+constexpr int RetryMilliseconds = 200;
+
+} // namespace
+
+X11KeyboardLock::X11KeyboardLock(QWidget* Window)
+    : FWindow(Window)
+{
+    FRetry.setInterval(RetryMilliseconds);
+    FRetry.setSingleShot(true);
+    connect(&FRetry, &QTimer::timeout, this, &X11KeyboardLock::TryGrab);
+}
+
+X11KeyboardLock::~X11KeyboardLock()
+{
+    EndHook();
+}
+
+void X11KeyboardLock::BeginHook()
+{
+    if (FActive || !FWindow)
+        return;
+    FActive = true;
+    FWindow->installEventFilter(this);
+    TryGrab();
+}
+
+void X11KeyboardLock::EndHook()
+{
+    if (!FActive)
+        return;
+    FActive = false;
+    FRetry.stop();
+    if (FWindow)
+        FWindow->removeEventFilter(this);
+    Release();
+}
+
+bool X11KeyboardLock::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Watched == FWindow) {
+        switch (Event->type()) {
+        case QEvent::Show:
+        case QEvent::WindowActivate:
+        case QEvent::WindowStateChange:
+            // The grab may have been lost while the window was hidden or minimised.
+            FGrabbed = false;
+            FRetry.start(0);
+            break;
+        case QEvent::Hide:
+            FGrabbed = false;
+            FRetry.stop();
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(Watched, Event);
+}
+
+void X11KeyboardLock::TryGrab()
+{
+    if (!FActive || !FWindow || FGrabbed)
+        return;
+    if (!FWindow->isVisible() || FWindow->isMinimized())
+        return; // the next Show or state change tries again
+    QWindow* Handle = FWindow->windowHandle();
+    if (!Handle)
+        return;
+    FGrabbed = Handle->setKeyboardGrabEnabled(true);
+    if (!FGrabbed && QGuiApplication::platformName() == QLatin1String("xcb"))
+        FRetry.start();
+}
+
+void X11KeyboardLock::Release()
+{
+    if (!FGrabbed)
+        return;
+    FGrabbed = false;
+    if (FWindow && FWindow->windowHandle())
+        FWindow->windowHandle()->setKeyboardGrabEnabled(false);
+}
