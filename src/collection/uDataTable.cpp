@@ -603,6 +603,68 @@ void TDataTable::Delete()
     FireEvent(AfterDelete);
 }
 
+int TDataTable::DeleteRecords(const std::vector<int>& Rows, const std::function<bool(int Done)>& Continue)
+{
+    CheckActive("DeleteRecords");
+    TUMBALO_ASSERT(FState == TTableState::Browse, QStringLiteral("DeleteRecords: a change is pending."));
+    std::vector<char> Gone(FRows.size(), 0);
+    for (const int Row : Rows) {
+        TUMBALO_ASSERT(Row >= 0 && Row < RecordCount(), QStringLiteral("Row %1 out of range.").arg(Row));
+        TUMBALO_ASSERT(!Gone[static_cast<std::size_t>(Row)], QStringLiteral("Row %1 named twice.").arg(Row));
+        Gone[static_cast<std::size_t>(Row)] = 1;
+    }
+    std::fill(Gone.begin(), Gone.end(), 0);
+    const int WasCurrent = FRecNo;
+    const bool WasEof = FEof;
+    const bool WasBof = FBof;
+    int Done = 0;
+
+    // Takes the deleted records out in one pass and finds the record to make current.
+    const auto Compact = [&] {
+        FRecNo = WasCurrent;
+        FEof = WasEof;
+        FBof = WasBof;
+        if (Done == 0)
+            return;
+        Announce([&] { emit AboutToBeReset(); });
+        int Current = -1;
+        std::size_t Kept = 0;
+        for (std::size_t Row = 0; Row < FRows.size(); ++Row) {
+            if (Gone[Row])
+                continue;
+            if (Current < 0 && static_cast<int>(Row) >= WasCurrent)
+                Current = static_cast<int>(Kept);
+            FRows[Kept++] = std::move(FRows[Row]);
+        }
+        FRows.resize(Kept);
+        FRecNo = Current >= 0 ? Current : RecordCount() - 1;
+        FEof = FBof = FRows.empty();
+        Announce([&] { emit WasReset(); });
+        FAnnouncedId = 0;
+        FAnnouncedRecNo = -2; // announce the current record afresh
+        AnnounceCurrent();
+    };
+
+    try {
+        for (const int Row : Rows) {
+            if (Continue && !Continue(Done))
+                break;
+            FRecNo = Row;
+            FEof = FBof = false;
+            FireEvent(BeforeDelete);
+            FDeletedCells = FRows[static_cast<std::size_t>(Row)]->Cells;
+            Gone[static_cast<std::size_t>(Row)] = 1;
+            ++Done;
+            FireEvent(AfterDelete);
+        }
+    } catch (...) {
+        Compact();
+        throw;
+    }
+    Compact();
+    return Done;
+}
+
 void TDataTable::CheckBrowseMode()
 {
     if (!FActive || FState == TTableState::Browse)

@@ -187,6 +187,18 @@ public:
     void Post();
     void Cancel();
     void Delete();
+    // Deletes many records at the cost of one pass over the table instead of one per record.
+    // Rows are rows of the current ordering, each named once; the records go one after the
+    // other in the given order, each as Delete would take it: BeforeDelete fires with the
+    // record current (an exception there keeps it), then the record is deleted and AfterDelete
+    // fires, DeletedValue giving its values. Before each record Continue, when set, is asked
+    // with the number deleted so far; false stops there and keeps that record and the rest.
+    // The deleted records leave the table's rows together at the end, also when an exception
+    // stops the run, and item models hear of it as one reset; until then they keep their rows,
+    // so the events and Continue must not move the cursor or change the table. Afterwards the
+    // record that was current stays current when it is still there, else the first remaining
+    // record after it, else the last record. Gives the number deleted. Needs Browse state.
+    int DeleteRecords(const std::vector<int>& Rows, const std::function<bool(int Done)>& Continue = {});
     // Posts a changed pending record, cancels an untouched one; nothing in Browse state.
     void CheckBrowseMode();
 

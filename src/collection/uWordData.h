@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Progress.h"
 #include "uDataTable.h"
 #include "uEventList.h"
 
@@ -8,8 +9,10 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 class Clipboard;
 class FileDialogs;
@@ -175,6 +178,86 @@ public:
     // Brings the media presence of RowID up to date after a media file was written or removed
     // by other code than the collection's own (a copy during an import).
     void NoteMediaFile(qint32 RowID, bool Photo);
+
+    // --- Import, export and clean-up (uWordDataImport.cpp) ------------------------------------
+    //
+    // Import and clean-up work on the whole table, whatever the editor's filter hides. Text read
+    // from files and the clipboard is UTF-8, or GB18030 when it is not valid UTF-8; the Word
+    // field keeps at most 50 characters of a longer line. The long operations take a TProgress:
+    // cancelled between entries, they leave what was done in place and give its count. Entries
+    // appended before an error stay in the table; errors are raised as Error.
+
+    // Appends the entries of a word archive (extension ".tlo", letter case ignored) or of a
+    // text file (any other name). A blank name or a name that is no file does nothing.
+    int AppendFromFile(const QString& FileName, const TProgress& Progress = {});
+    // Unpacks the archive into a fresh working folder, appends its entries with their pictures
+    // and clips, and removes that folder again, also after an error.
+    int ImportFromTumbaloFile(const QString& FileName, const TProgress& Progress = {});
+    // One entry per line: the line exactly as read (blanks kept, an empty line gives an empty
+    // Word), without colour, category, status or media. A file that cannot be read raises
+    // Error and appends nothing.
+    int AppendFromTextFile(const QString& FileName, const TProgress& Progress = {});
+    // Appends every entry of the unpacked list in Folder with its picture and clip. The folder
+    // is only read, never changed or removed; one without a list file appends nothing. A blank
+    // name or this collection's own working folder does nothing; a missing folder is an Error.
+    int AppendFromPath(const QString& Folder, const TProgress& Progress = {});
+    // Appends every entry of Source, in Source's order, after all existing entries.
+    int AppendAll(const TWordData& Source, const TProgress& Progress = {});
+    // Appends a copy of Source's current entry under a new RowID: the Word trimmed, a missing
+    // colour made clBtnFace, category and status as text, and copies of its picture and clip.
+    // A media file that exists but cannot be copied raises Error and appends nothing.
+    void AppendRecordFrom(const TWordData& Source);
+    // Inserts the clipboard's lines before the current entry (see InsertLines).
+    int PasteLines(const TProgress& Progress = {});
+    // Inserts one entry per line that is not blank, the Word being the line unchanged, so that
+    // the new entries stand in the lines' order in front of the entry that was current; the
+    // entry of the first of them is current afterwards.
+    int InsertLines(const QStringList& Lines, const TProgress& Progress = {});
+    // The clipboard's plain text, or the empty text (also without a clipboard service).
+    QString GetClipboardText() const;
+    // Lines of Text ended by CR, LF or CR LF; a line break at the very end adds no empty line.
+    static QStringList SplitLines(const QString& Text);
+
+    // Writes the entries RowIDs, in that order, as a word archive FileName: copies under new
+    // RowIDs (numbered from 2) with their pictures and clips, without settings or grid files;
+    // also when RowIDs is empty. A RowID that no entry has is skipped. The collection itself
+    // stays as it was. False, and nothing written, for a blank name or when cancelled.
+    bool ExportRowsTo(const QString& FileName, const QList<qint32>& RowIDs, const TProgress& Progress = {});
+    // Writes Words as a UTF-8 text file, each followed by CR LF, replacing FileName as a whole
+    // (an error leaves an existing file as it was). False, and nothing written, for a blank
+    // name or when cancelled.
+    bool ExportTextTo(const QString& FileName, const QStringList& Words, const TProgress& Progress = {});
+
+    // Deletes duplicate entries: among entries next to each other in the order of Word and
+    // Category whose duplicate keys are equal, those with a picture or clip always stay, and
+    // of those without, all but the last go when none of the group has media. Each deletion is
+    // logged as "Delete record: <RowID>;<tab><key>" before it happens; a log that cannot be
+    // written stops the run there. Modified is set only when something is to be deleted. The
+    // table's ordering is restored, and the current entry stays current when it stays.
+    // Gives the number deleted; DeleteList keeps the RowIDs chosen.
+    int DeleteDuplicates(const TProgress& Progress = {});
+    // Runs Operation with the table ordered by FieldNames and its controls disabled, then
+    // restores the previous ordering and the controls, also after an error.
+    void RunWithIndex(const QString& FieldNames, const std::function<void()>& Operation);
+    // The current entry's trimmed Word, ";" and its Category.
+    QString GetDuplicateKey() const;
+
+private:
+    // One entry of a group of equal duplicate keys: its row in the walk, RowID and media.
+    struct TDuplicate
+    {
+        int Row;
+        qint32 RowID;
+        bool HasMedia;
+    };
+    // Walks the table in its current ordering and fills DeleteList, and Rows with the rows of
+    // the entries to delete, group by group.
+    void MarkDuplicates(std::vector<int>& Rows);
+    void MarkGroup(std::vector<TDuplicate>& Group, std::vector<int>& Rows);
+    int DeleteMarked(const std::vector<int>& Rows, const TProgress& Progress);
+    QString DuplicateKeyAt(int Row) const;
+    void AppendRecordAt(const TWordData& Source, int Row);
+    void CopyMediaFile(const TWordData& Source, const QVariant& SourceRowID, qint32 RowID, bool Photo);
 
 private:
     void DataSetAfterInsert(TDataTable& Table);
