@@ -5,14 +5,18 @@
 #include "FakeClipboard.h"
 #include "FakeFileDialogs.h"
 #include "FakeMessageBoxes.h"
+#include "ProgramFolder.h"
 #include "TestHome.h"
 #include "uEncrypt.h"
 #include "uINIFileForEXE.h"
+#include "uProcess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -660,12 +664,24 @@ TEST_F(WordDataTest, MediaPresenceFollowsEveryOperation)
     ExpectMediaAgreesWithFiles(*Other);
 }
 
-TEST_F(WordDataTest, CleanWorkRootRemovesTheRootWhenThisCopyIsAlone)
+TEST_F(WordDataTest, CleanWorkRootLeavesTheRootWhileAnotherCopyRuns)
 {
     Data.reset();
-    ASSERT_TRUE(QFileInfo(TWordData::WorkRoot()).isDir());
+    QTemporaryDir Bin;
+    const QString Copy = Bin.path() + "/" + QFileInfo(ProgramPath()).fileName();
+    ASSERT_TRUE(QFile::copy("/bin/sleep", Copy));
+    QProcess Other;
+    Other.start(Copy, { "30" });
+    ASSERT_TRUE(Other.waitForStarted());
     TWordData::CleanWorkRoot();
-    EXPECT_FALSE(QFileInfo::exists(TWordData::WorkRoot()));
+    EXPECT_TRUE(QFileInfo(TWordData::WorkRoot()).isDir());
+    Other.kill();
+    Other.waitForFinished();
+
+    // Alone (unless somebody runs this very test program beside us), the root goes.
+    const bool Alone = TProcessHandler::IsOnlyInstance();
+    TWordData::CleanWorkRoot();
+    EXPECT_EQ(QFileInfo::exists(TWordData::WorkRoot()), !Alone);
 }
 
 } // namespace
