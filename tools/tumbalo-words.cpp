@@ -5,17 +5,31 @@
 //                                    empty when none), Category, Status, picture (yes/no),
 //                                    clip (yes/no)
 //   tumbalo-words new LIST.tlo       creates an empty list
+//   tumbalo-words append LIST.tlo SOURCE
+//                                    appends the entries of SOURCE: another word archive
+//                                    (".tlo"), a folder holding an unpacked list, or a text
+//                                    file with one entry per line (UTF-8, or GB18030)
+//   tumbalo-words export LIST.tlo OUT
+//                                    OUT ending in ".tlo": the whole list as a word archive;
+//                                    any other name: the words, one per line, in table order
+//   tumbalo-words dedupe LIST.tlo    removes duplicate entries, prints how many, and logs
+//                                    each removal to "Log.log" in the program's folder
 //   tumbalo-words decrypt            list file content on standard input -> plain text
 //   tumbalo-words encrypt            plain text on standard input -> list file content
 //
-// Errors go to standard error with a non-zero exit status: 1 for bad input, 2 for a wrong
-// command line.
+// append and dedupe write a changed list back as the editor saves it, keeping the old one as
+// LIST.~lo. Errors go to standard error with a non-zero exit status: 1 for bad input, 2 for a
+// wrong command line.
 
 #include "Error.h"
+#include "MessageBoxes.h"
+#include "ProgramFolder.h"
 #include "uEncrypt.h"
+#include "uLogHandler.h"
 #include "uWordData.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -29,8 +43,27 @@ namespace {
 
 const char* const Usage = "usage: tumbalo-words dump LIST.tlo\n"
                           "       tumbalo-words new LIST.tlo\n"
+                          "       tumbalo-words append LIST.tlo SOURCE\n"
+                          "       tumbalo-words export LIST.tlo OUT\n"
+                          "       tumbalo-words dedupe LIST.tlo\n"
                           "       tumbalo-words decrypt < LIST_FILE > PLAIN\n"
                           "       tumbalo-words encrypt < PLAIN > LIST_FILE\n";
+
+// Message boxes without a screen: errors and warnings go to standard error, and the last
+// error is kept for the tool's own failure message. Nobody answers a question.
+class TStandardErrorBoxes final : public MessageBoxes
+{
+public:
+    void ShowError(const QString& Text, const QString& = {}) override { LastError = Text; }
+    void ShowWarning(const QString& Text, const QString& = {}) override { Print(Text); }
+    void ShowInformation(const QString& Text, const QString& = {}) override { Print(Text); }
+    Answer Confirm(const QString&, const QString& = {}) override { return Answer::Cancel; }
+
+    QString LastError;
+
+private:
+    static void Print(const QString& Text) { std::fprintf(stderr, "tumbalo-words: %s\n", Text.toUtf8().constData()); }
+};
 
 // A word list opened into a private working folder that goes with the object.
 class TOpenList
@@ -40,12 +73,25 @@ public:
     {
         if (!FFolder.isValid())
             throw Error(QStringLiteral("Cannot make a working folder: %1").arg(FFolder.errorString()));
-        FData = std::make_unique<TWordData>(FFolder.path());
+        FData = std::make_unique<TWordData>(FFolder.path(), TWordDataServices { &FBoxes, nullptr, nullptr });
     }
 
     TWordData& Data() { return *FData; }
 
+    // Writes a changed list back into its file as the editor's save does, the old file kept
+    // as its ".~lo" backup; an unchanged list is left alone.
+    void SaveIfModified()
+    {
+        if (!FData->SaveIfModified(false))
+            throw Error(FBoxes.LastError.isEmpty()
+                    ? QStringLiteral("The list was not saved to %1").arg(FData->FileName())
+                    : FBoxes.LastError);
+    }
+
+    TStandardErrorBoxes& Boxes() { return FBoxes; }
+
 private:
+    TStandardErrorBoxes FBoxes;
     QTemporaryDir FFolder;
     std::unique_ptr<TWordData> FData;
 };
@@ -116,6 +162,84 @@ int New(const QStringList& Args)
     return 0;
 }
 
+// Imports of word archives unpack into the working root beside the program; a root that this
+// run made is removed again when it is empty (a running program keeps its folders in it).
+class TWorkRootTidy
+{
+public:
+    TWorkRootTidy()
+        : FExisted(QFileInfo::exists(TWordData::WorkRoot()))
+    { }
+    ~TWorkRootTidy()
+    {
+        if (!FExisted)
+            QDir().rmdir(TWordData::WorkRoot());
+    }
+    TWorkRootTidy(const TWorkRootTidy&) = delete;
+    TWorkRootTidy& operator=(const TWorkRootTidy&) = delete;
+
+private:
+    bool FExisted;
+};
+
+int Append(const QStringList& Args)
+{
+    TOpenList List;
+    TWordData& Data = List.Data();
+    Data.OpenFile(ExistingList(Args.at(0)));
+    const QString Source = Args.at(1);
+    const QFileInfo Info(Source);
+    int Appended = 0;
+    if (Info.isDir()) {
+        Appended = Data.AppendFromPath(Source);
+    } else if (Info.isFile()) {
+        TWorkRootTidy Tidy;
+        Appended = Data.AppendFromFile(Source);
+    } else {
+        throw Error(QStringLiteral("No such file or folder: %1").arg(Source));
+    }
+    List.SaveIfModified();
+    std::printf("%d entries appended\n", Appended);
+    return 0;
+}
+
+int Export(const QStringList& Args)
+{
+    TOpenList List;
+    TWordData& Data = List.Data();
+    Data.OpenFile(ExistingList(Args.at(0)));
+    const QString Out = Args.at(1);
+    if (Out.trimmed().isEmpty())
+        throw Error(QStringLiteral("No name to export to"));
+    if (QFileInfo(Out).suffix().compare(QStringLiteral("tlo"), Qt::CaseInsensitive) == 0) {
+        Data.SaveToFile(Out);
+    } else {
+        QStringList Words;
+        TDataTable& Table = Data.DataSet();
+        const int Word = Table.FieldIndex(QStringLiteral("Word"));
+        for (int Row = 0; Word >= 0 && Row < Table.RecordCount(); ++Row)
+            Words << Table.Value(Row, Word).toString();
+        Data.ExportTextTo(Out, Words);
+    }
+    List.SaveIfModified();
+    return 0;
+}
+
+int Dedupe(const QStringList& Args)
+{
+    TOpenList List;
+    // The program's own log: every removed entry gets its line.
+    auto Log = std::make_unique<TLogHandler>(&List.Boxes());
+    Log->SetFileName(ProgramFolder() + QStringLiteral("Log.log"));
+    ReplaceLogHandler(std::move(Log));
+    TWordData& Data = List.Data();
+    Data.OpenFile(ExistingList(Args.at(0)));
+    const int Deleted = Data.DeleteDuplicates();
+    List.SaveIfModified();
+    std::printf("%d duplicate entries deleted\n", Deleted);
+    return 0;
+}
+
 QByteArray ReadStandardInput()
 {
     QFile In;
@@ -157,6 +281,9 @@ int main(int argc, char* argv[])
     const std::map<QString, TCommand> Commands {
         { QStringLiteral("dump"), { 1, Dump } },
         { QStringLiteral("new"), { 1, New } },
+        { QStringLiteral("append"), { 2, Append } },
+        { QStringLiteral("export"), { 2, Export } },
+        { QStringLiteral("dedupe"), { 1, Dedupe } },
         { QStringLiteral("decrypt"), { 0, Decrypt } },
         { QStringLiteral("encrypt"), { 0, Encrypt } },
     };
