@@ -1,6 +1,7 @@
 // The data packet of a large word list: writing and reading 100,000 entries (goal: each under
 // 0.3 s), and the table operations the collection runs over a whole list.
 #include "uDataTable.h"
+#include "uWordData.h"
 
 #include <QCoreApplication>
 
@@ -12,23 +13,12 @@ namespace {
 
 constexpr int Rows = 100000;
 
-std::vector<TFieldDef> WordFields()
-{
-    return {
-        { QStringLiteral("RowID"), TFieldType::Integer, 0 },
-        { QStringLiteral("Word"), TFieldType::String, 50 },
-        { QStringLiteral("BackColor"), TFieldType::Integer, 0 },
-        { QStringLiteral("Category"), TFieldType::String, 50 },
-        { QStringLiteral("Status"), TFieldType::String, 20 },
-    };
-}
-
 // A list like a real one: mixed Latin and Chinese words, a few categories, some colours and
 // marks left null.
 std::unique_ptr<TDataTable> LargeTable()
 {
     auto Table = std::make_unique<TDataTable>();
-    Table->CreateDataSet(WordFields());
+    Table->CreateDataSet(TWordData::WordFields());
     const QString Chinese = QString::fromUtf8("苹果香蕉葡萄西瓜");
     const QString Categories[]
         = { QStringLiteral("animal"), QString::fromUtf8("水果"), QStringLiteral("colour & shape") };

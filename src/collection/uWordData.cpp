@@ -148,13 +148,18 @@ void TWordData::LoadOrCreateTable()
 void TWordData::CreateEmptyTable()
 {
     FDataSet->Close();
-    FDataSet->CreateDataSet({
+    FDataSet->CreateDataSet(WordFields());
+}
+
+std::vector<TFieldDef> TWordData::WordFields()
+{
+    return {
         { QStringLiteral("RowID"), TFieldType::Integer, 0 },
         { QStringLiteral("Word"), TFieldType::String, 50 },
         { QStringLiteral("BackColor"), TFieldType::Integer, 0 },
         { QStringLiteral("Category"), TFieldType::String, 50 },
         { QStringLiteral("Status"), TFieldType::String, 20 },
-    });
+    };
 }
 
 void TWordData::HookTableEvents()

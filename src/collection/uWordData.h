@@ -66,6 +66,8 @@ public:
     void InitData();
     void LoadOrCreateTable();
     void CreateEmptyTable();
+    // The five fields of a word list, in their order: RowID, Word, BackColor, Category, Status.
+    static std::vector<TFieldDef> WordFields();
     // The largest RowID of the table, at least 1; the first record is current afterwards.
     qint32 MaxRowID();
 

@@ -1,4 +1,5 @@
 #include "uDataTable.h"
+#include "uWordData.h"
 
 #include "Error.h"
 
@@ -10,17 +11,6 @@
 #include <limits>
 
 namespace {
-
-std::vector<TFieldDef> WordFields()
-{
-    return {
-        { QStringLiteral("RowID"), TFieldType::Integer, 0 },
-        { QStringLiteral("Word"), TFieldType::String, 50 },
-        { QStringLiteral("BackColor"), TFieldType::Integer, 0 },
-        { QStringLiteral("Category"), TFieldType::String, 50 },
-        { QStringLiteral("Status"), TFieldType::String, 20 },
-    };
-}
 
 // Appends and posts one entry; a null QVariant leaves the field null.
 void AddWord(TDataTable& Table, int RowID, const QVariant& Word, const QVariant& Category = QVariant())
@@ -36,7 +26,7 @@ void AddWord(TDataTable& Table, int RowID, const QVariant& Word, const QVariant&
 std::unique_ptr<TDataTable> WordTable(const QStringList& Words)
 {
     auto Table = std::make_unique<TDataTable>();
-    Table->CreateDataSet(WordFields());
+    Table->CreateDataSet(TWordData::WordFields());
     int RowID = 0;
     for (const QString& Word : Words)
         AddWord(*Table, ++RowID, Word);
@@ -117,7 +107,7 @@ TEST(DataTableCursor, ClosedTableRefusesWork)
     EXPECT_THROW(Table.First(), AssertionError);
     EXPECT_THROW(Table.SaveToXml(), AssertionError);
 
-    Table.CreateDataSet(WordFields());
+    Table.CreateDataSet(TWordData::WordFields());
     AddWord(Table, 1, "a");
     Table.Close();
     EXPECT_FALSE(Table.Active());
@@ -469,7 +459,7 @@ TEST(DataTableValues, BadFieldDefinitionsAreProgrammingErrors)
 TEST(DataTableOrder, SortsByFieldsStablyByCodePointAndRestoresTheTableOrder)
 {
     TDataTable Table;
-    Table.CreateDataSet(WordFields());
+    Table.CreateDataSet(TWordData::WordFields());
     const QString Smile = QString::fromUtf8("😀"); // U+1F600 sorts after U+FFFD
     AddWord(Table, 1, "b", "x");
     AddWord(Table, 2, "a", "y");
@@ -606,7 +596,7 @@ TEST(DataTableLocate, FindsTheFirstMatchInTheCurrentOrder)
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(std::string(Case.Order) + " " + Case.Field + " " + Case.Value.toString().toStdString());
         TDataTable Table;
-        Table.CreateDataSet(WordFields());
+        Table.CreateDataSet(TWordData::WordFields());
         AddWord(Table, 1, "cat", "zoo");
         AddWord(Table, 2, "Cat", "zoo");
         AddWord(Table, 3, "dog", "pet");
@@ -636,7 +626,7 @@ TEST(DataTableLocate, UnknownFieldIsAnError)
 TEST(DataTablePacket, RoundTripKeepsFieldsNullsAndAwkwardText)
 {
     TDataTable Table;
-    Table.CreateDataSet(WordFields());
+    Table.CreateDataSet(TWordData::WordFields());
     const QString Awkward = QStringLiteral("a<b>&\"'\n\r\tz");
     const QString Chinese = QString::fromUtf8("中文类目😀");
     Table.Append();
@@ -667,7 +657,7 @@ TEST(DataTablePacket, RoundTripKeepsFieldsNullsAndAwkwardText)
     TDataTable Loaded;
     Loaded.LoadFromXml(Packet);
     ASSERT_TRUE(Loaded.Active());
-    EXPECT_EQ(Loaded.Fields(), WordFields());
+    EXPECT_EQ(Loaded.Fields(), TWordData::WordFields());
     ASSERT_EQ(Loaded.RecordCount(), 3);
     for (int Row = 0; Row < 3; ++Row) {
         for (int Field = 0; Field < 5; ++Field)
@@ -777,7 +767,7 @@ TEST(DataTablePacket, BrokenPacketsRaiseAClearErrorAndCloseTheTable)
         EXPECT_EQ(Table->RecordCount(), 0);
 
         // The owner reopens an empty table.
-        Table->CreateDataSet(WordFields());
+        Table->CreateDataSet(TWordData::WordFields());
         AddWord(*Table, 2, "again");
         EXPECT_EQ(Column(*Table, "Word"), QStringList({ "again" }));
     }
@@ -806,7 +796,7 @@ TEST(DataTablePacket, EmptyTableRoundTrips)
     Loaded.LoadFromXml(Table->SaveToXml());
     EXPECT_TRUE(Loaded.Active());
     EXPECT_TRUE(Loaded.IsEmpty());
-    EXPECT_EQ(Loaded.Fields(), WordFields());
+    EXPECT_EQ(Loaded.Fields(), TWordData::WordFields());
 }
 
 } // namespace

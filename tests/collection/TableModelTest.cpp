@@ -1,6 +1,7 @@
 #include "uTableModel.h"
 
 #include "uDataTable.h"
+#include "uWordData.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -12,17 +13,6 @@
 #include <memory>
 
 namespace {
-
-std::vector<TFieldDef> WordFields()
-{
-    return {
-        { QStringLiteral("RowID"), TFieldType::Integer, 0 },
-        { QStringLiteral("Word"), TFieldType::String, 50 },
-        { QStringLiteral("BackColor"), TFieldType::Integer, 0 },
-        { QStringLiteral("Category"), TFieldType::String, 50 },
-        { QStringLiteral("Status"), TFieldType::String, 20 },
-    };
-}
 
 // Collects what the model testers report; they report through Qt's warning channel.
 QStringList& TesterComplaints()
@@ -48,7 +38,7 @@ protected:
         TesterComplaints().clear();
         FOldHandler = qInstallMessageHandler(CollectTesterMessages);
         Table = std::make_unique<TDataTable>();
-        Table->CreateDataSet(WordFields());
+        Table->CreateDataSet(TWordData::WordFields());
         Table->AfterInsert = [this](TDataTable& T) {
             Log << "AfterInsert";
             T.FieldByName("RowID").SetAsInteger(++LastRowID);
@@ -226,7 +216,7 @@ TEST_F(TableModelTest, ResetsOnLoadEmptyCloseAndFailedLoad)
     ExpectModelMatchesTable();
     EXPECT_EQ(Model->columnCount(), 0);
 
-    Table->CreateDataSet(WordFields());
+    Table->CreateDataSet(TWordData::WordFields());
     Add("c");
     Table->Close();
     ExpectModelMatchesTable();
