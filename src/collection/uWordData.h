@@ -252,11 +252,11 @@ private:
         qint32 RowID;
         bool HasMedia;
     };
-    // Walks the table in its current ordering and fills DeleteList, and Rows with the rows of
-    // the entries to delete, group by group.
-    void MarkDuplicates(std::vector<int>& Rows);
-    void MarkGroup(std::vector<TDuplicate>& Group, std::vector<int>& Rows);
-    int DeleteMarked(const std::vector<int>& Rows, const TProgress& Progress);
+    // Walks the table in its current ordering and fills DeleteList, and beside it Rows and
+    // Keys with the rows and duplicate keys of the entries to delete, group by group.
+    void MarkDuplicates(std::vector<int>& Rows, QStringList& Keys);
+    void MarkGroup(std::vector<TDuplicate>& Group, const QString& Key, std::vector<int>& Rows, QStringList& Keys);
+    int DeleteMarked(const std::vector<int>& Rows, const QStringList& Keys, const TProgress& Progress);
     QString DuplicateKeyAt(int Row) const;
     void AppendRecordAt(const TWordData& Source, int Row);
     void CopyMediaFile(const TWordData& Source, const QVariant& SourceRowID, qint32 RowID, bool Photo);

@@ -18,8 +18,17 @@
 
 namespace {
 
-// No duplicate key equals it: a key always holds the ";" between Word and Category.
-const QString NoKey = QStringLiteral("[{7DD1BA91-19DC-4B49-A97E-F1F2701BEEEE}]");
+// Text without blanks and control characters at both ends, as TWordData::TrimBlanks gives
+// it, without making a copy.
+QStringView TrimmedView(const QString& Text)
+{
+    QStringView View(Text);
+    while (!View.isEmpty() && View.front().unicode() <= 0x20)
+        View = View.sliced(1);
+    while (!View.isEmpty() && View.back().unicode() <= 0x20)
+        View.chop(1);
+    return View;
+}
 
 // A field of the table by name; an Error naming the field when the table has none.
 int FieldOf(const TDataTable& Table, const QString& Name)
@@ -332,8 +341,9 @@ int TWordData::DeleteDuplicates(const TProgress& Progress)
     // their rows in that order, all in one pass over the table.
     RunWithIndex(QStringLiteral("Word;Category"), [&] {
         std::vector<int> Rows;
-        MarkDuplicates(Rows);
-        Deleted = DeleteMarked(Rows, Progress);
+        QStringList Keys;
+        MarkDuplicates(Rows, Keys);
+        Deleted = DeleteMarked(Rows, Keys, Progress);
     });
     return Deleted;
 }
@@ -365,27 +375,40 @@ QString TWordData::DuplicateKeyAt(int Row) const
         + ValueOf(*FDataSet, Row, QStringLiteral("Category")).toString();
 }
 
-void TWordData::MarkDuplicates(std::vector<int>& Rows)
+void TWordData::MarkDuplicates(std::vector<int>& Rows, QStringList& Keys)
 {
     FDeleteList.clear();
     Rows.clear();
+    Keys.clear();
     const TDataTable& Table = *FDataSet;
     const int RowIDField = FieldOf(Table, QStringLiteral("RowID"));
+    const int WordField = FieldOf(Table, QStringLiteral("Word"));
+    const int CategoryField = FieldOf(Table, QStringLiteral("Category"));
+    // The key of the group being gathered, kept as its parts: the key text is made only for a
+    // group that has entries to delete.
+    QString GroupWord;
+    QString GroupCategory;
     std::vector<TDuplicate> Group;
-    QString PreviousKey = NoKey;
+    const auto FinishGroup = [&] {
+        if (Group.size() > 1) // a single entry always stays
+            MarkGroup(Group, TrimBlanks(GroupWord) + QLatin1Char(';') + GroupCategory, Rows, Keys);
+        Group.clear();
+    };
     for (int Row = 0; Row < Table.RecordCount(); ++Row) {
-        QString Key = DuplicateKeyAt(Row);
-        if (Key != PreviousKey) {
-            MarkGroup(Group, Rows);
-            PreviousKey = std::move(Key);
+        QString Word = Table.Value(Row, WordField).toString();
+        QString Category = Table.Value(Row, CategoryField).toString();
+        if (Group.empty() || TrimmedView(Word) != TrimmedView(GroupWord) || Category != GroupCategory) {
+            FinishGroup();
+            GroupWord = std::move(Word);
+            GroupCategory = std::move(Category);
         }
         const qint32 RowID = Table.Value(Row, RowIDField).toInt();
         Group.push_back({ Row, RowID, HasPhotoOf(RowID) || HasAudioOf(RowID) });
     }
-    MarkGroup(Group, Rows);
+    FinishGroup();
 }
 
-void TWordData::MarkGroup(std::vector<TDuplicate>& Group, std::vector<int>& Rows)
+void TWordData::MarkGroup(std::vector<TDuplicate>& Group, const QString& Key, std::vector<int>& Rows, QStringList& Keys)
 {
     if (Group.empty())
         return;
@@ -398,27 +421,44 @@ void TWordData::MarkGroup(std::vector<TDuplicate>& Group, std::vector<int>& Rows
     for (const TDuplicate& D : Group) {
         FDeleteList.append(QString::number(D.RowID));
         Rows.push_back(D.Row);
+        Keys.append(Key);
     }
     Group.clear();
 }
 
-int TWordData::DeleteMarked(const std::vector<int>& Rows, const TProgress& Progress)
+int TWordData::DeleteMarked(const std::vector<int>& Rows, const QStringList& Keys, const TProgress& Progress)
 {
     if (!FDeleteList.isEmpty())
         FModified = true;
-    const TDataTable& Table = *FDataSet;
-    const int RowIDField = FieldOf(Table, QStringLiteral("RowID"));
     const int Total = static_cast<int>(Rows.size());
     TProgressCounter Counter(Progress, Total);
-    // Each line is written before its entry goes: a log that cannot be written keeps the entry.
-    const int Deleted = FDataSet->DeleteRecords(Rows, [&](int Done) {
-        if (!Counter.Continue(Done))
-            return false;
-        const int Row = Rows[static_cast<std::size_t>(Done)];
-        LogHandler().WriteLine(QStringLiteral("Delete record: %1;\t%2")
-                                   .arg(QString::number(Table.Value(Row, RowIDField).toInt()), DuplicateKeyAt(Row)));
-        return true;
-    });
+
+    // The entries chosen have neither picture nor clip, and the collection knows which media
+    // files exist: their deletion needs no file-system call. (Removing two missing files per
+    // entry would cost more than all the rest of the clean-up.) An entry that does have media
+    // still goes the ordinary way.
+    FDataSet->AfterDelete = [this](TDataTable& Deleting) {
+        const QVariant RowID = Deleting.DeletedValue(QStringLiteral("RowID"));
+        if (RowID.isNull() || HasPhotoOf(RowID.toInt()) || HasAudioOf(RowID.toInt()))
+            DataSetAfterDelete(Deleting);
+        else
+            FModified = true;
+    };
+    int Deleted = 0;
+    try {
+        // Each line is written before its entry goes: a log that cannot be written keeps the
+        // entry.
+        Deleted = FDataSet->DeleteRecords(Rows, [&](int Done) {
+            if (!Counter.Continue(Done))
+                return false;
+            LogHandler().WriteLine(QStringLiteral("Delete record: %1;\t%2").arg(FDeleteList.at(Done), Keys.at(Done)));
+            return true;
+        });
+    } catch (...) {
+        HookTableEvents();
+        throw;
+    }
+    HookTableEvents();
     Counter.Finish(Deleted);
     return Deleted;
 }

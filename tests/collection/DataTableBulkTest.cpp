@@ -141,4 +141,33 @@ TEST(DataTableDeleteRecords, BadRowsAndPendingChangesAreProgrammingErrors)
     EXPECT_EQ(WordsOf(*T), (QStringList { "a", "b" }));
 }
 
+// Orderings of more than two fields compare the further fields from the records themselves.
+TEST(DataTableOrder, ThreeFieldsAreComparedInTurn)
+{
+    TDataTable T;
+    T.CreateDataSet({ { "A", TFieldType::String, 5 }, { "B", TFieldType::Integer, 0 }, { "C", TFieldType::String, 5 },
+        { "N", TFieldType::Integer, 0 } });
+    const QVariant Rows[][3] = {
+        { "x", 1, "b" },
+        { "x", 1, "a" },
+        { "x", 1, QVariant() },
+        { "w", 2, "z" },
+        { "x", 0, "z" },
+        { "x", 1, "a" },
+    };
+    int N = 0;
+    for (const auto& Row : Rows) {
+        T.Append();
+        for (int F = 0; F < 3; ++F)
+            T.Field(F).SetValue(Row[F]);
+        T.Field(3).SetValue(++N);
+        T.Post();
+    }
+    T.SetIndexFieldNames("A;B;C");
+    QStringList Order;
+    for (int Row = 0; Row < T.RecordCount(); ++Row)
+        Order << T.Value(Row, 3).toString();
+    EXPECT_EQ(Order, (QStringList { "4", "5", "3", "2", "6", "1" }));
+}
+
 } // namespace
