@@ -11,8 +11,7 @@ constexpr int RetryMilliseconds = 200;
 
 } // namespace
 
-X11KeyboardLock::X11KeyboardLock(QWidget* Window)
-    : FWindow(Window)
+X11KeyboardLock::X11KeyboardLock()
 {
     FRetry.setInterval(RetryMilliseconds);
     FRetry.setSingleShot(true);
@@ -24,10 +23,11 @@ X11KeyboardLock::~X11KeyboardLock()
     EndHook();
 }
 
-void X11KeyboardLock::BeginHook()
+void X11KeyboardLock::BeginHook(QWidget* PlayWindow)
 {
-    if (FActive || !FWindow)
+    if (FActive || !PlayWindow)
         return;
+    FWindow = PlayWindow;
     FActive = true;
     FWindow->installEventFilter(this);
     TryGrab();
@@ -53,7 +53,7 @@ bool X11KeyboardLock::eventFilter(QObject* Watched, QEvent* Event)
         case QEvent::WindowStateChange:
             // The grab may have been lost while the window was hidden or minimised.
             FGrabbed = false;
-            FRetry.start(0);
+            QTimer::singleShot(0, this, &X11KeyboardLock::TryGrab);
             break;
         case QEvent::Hide:
             FGrabbed = false;

@@ -22,12 +22,11 @@ class X11KeyboardLock final : public QObject, public KeyboardLock
     Q_OBJECT
 
 public:
-    // Window is the play window; it must outlive BeginHook .. EndHook or be destroyed after
-    // EndHook. The lock does not own it.
-    explicit X11KeyboardLock(QWidget* Window);
+    X11KeyboardLock();
     ~X11KeyboardLock() override;
 
-    void BeginHook() override;
+    // PlayWindow is watched, not owned; a window destroyed while locked simply ends the grab.
+    void BeginHook(QWidget* PlayWindow) override;
     void EndHook() override;
 
     // True while the X server has granted the grab.

@@ -14,10 +14,16 @@ public:
         : FCalls(Calls ? Calls : &FOwnCalls)
     { }
 
-    void BeginHook() override { FCalls->append(QStringLiteral("BeginHook")); }
+    void BeginHook(QWidget* PlayWindow) override
+    {
+        FCalls->append(QStringLiteral("BeginHook"));
+        Window = PlayWindow;
+    }
     void EndHook() override { FCalls->append(QStringLiteral("EndHook")); }
 
     const QStringList& Calls() const { return *FCalls; }
+
+    QWidget* Window = nullptr; // the window BeginHook was given
 
 private:
     QStringList FOwnCalls;
