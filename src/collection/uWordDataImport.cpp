@@ -47,11 +47,19 @@ QVariant ValueOf(const TDataTable& Table, int Row, const QString& Name)
     return Field < 0 ? QVariant() : Table.Value(Row, Field);
 }
 
+// A word list as text is a few megabytes at most; a larger file is the wrong file (a film, a
+// disk image) and would only fill the memory.
+constexpr qint64 MaxTextFileSize = qint64(256) << 20;
+
 QByteArray ReadTextFile(const QString& FileName)
 {
     QFile File(FileName);
     if (!File.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, File.errorString()));
+    if (File.size() > MaxTextFileSize)
+        throw Error(QStringLiteral("The file \"%1\" is too large for a word list (more than %2 MB).")
+                        .arg(FileName)
+                        .arg(MaxTextFileSize >> 20));
     QByteArray Bytes = File.readAll();
     if (File.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("Cannot read file \"%1\": %2").arg(FileName, File.errorString()));
@@ -216,6 +224,10 @@ void TWordData::CopyMediaFile(const TWordData& Source, const QVariant& SourceRow
     if (!(Photo ? Source.HasPhotoOf(From) : Source.HasAudioOf(From)))
         return; // the entry has none: nothing to copy, nothing to report
     const QString SourceFile = Photo ? Source.PhotoFileNameOf(From) : Source.AudioFileNameOf(From);
+    // In a folder the user picked, a pipe or a device under a media file's name is no picture
+    // or clip, and copying it could hang or fill the disk.
+    if (!QFileInfo(SourceFile).isFile())
+        return;
     QFile File(SourceFile);
     if (!File.copy(Target))
         throw Error(QStringLiteral("Cannot copy \"%1\" to \"%2\": %3").arg(SourceFile, Target, File.errorString()));

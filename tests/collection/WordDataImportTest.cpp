@@ -17,10 +17,17 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
 using namespace fixtures;
+
+// Texts in failure messages as text, not as arrays of code units.
+static void PrintTo(const QString& Text, std::ostream* Out)
+{
+    *Out << '"' << Text.toStdString() << '"';
+}
 
 namespace {
 
@@ -376,14 +383,32 @@ TEST_F(WordDataImportTest, MediaThatCannotBeCopiedIsAnErrorNotALoss)
     auto Source = MakeCollection();
     Add(*Source, "cat", {}, "P");
     Add(*Source, "dog", {}, "P");
-    // The second picture cannot be read any more by the time it is copied.
-    ASSERT_TRUE(QFile::remove(Source->PhotoFileNameOf(3)));
-    ASSERT_TRUE(QDir().mkpath(Source->PhotoFileNameOf(3)));
+    // Where the second picture would go, something stands in the way.
+    ASSERT_TRUE(QDir().mkpath(Data->PhotoFileNameOf(3)));
     EXPECT_THROW(Data->AppendAll(*Source), Error);
-    // The entry made before the failure stays; the failed one is gone without a trace.
+    // The entry made before the failure stays; the failed one is gone.
     EXPECT_EQ(Entries(*Data), QStringList { "2 cat|||ff00000f|P" });
-    EXPECT_FALSE(QFileInfo::exists(Data->PhotoFileNameOf(3)));
     EXPECT_EQ(Data->DataSet().State(), TTableState::Browse);
+    EXPECT_TRUE(Data->Modified());
+}
+
+TEST_F(WordDataImportTest, AFolderWithADeviceForAPictureIsReadWithoutIt)
+{
+    const QString Folder = Home.Path() + "odd/";
+    {
+        auto Source = MakeCollection();
+        Add(*Source, "cat", {}, "P");
+        Add(*Source, "dog", {}, "A");
+        Source->SetModified(true);
+        Source->WriteListFile();
+        QDir().mkpath(Folder);
+        for (const QString& Name : QDir(Source->DataDir()).entryList(QDir::Files))
+            QFile::copy(Source->DataDir() + Name, Folder + Name);
+    }
+    QFile::remove(Folder + "Photo2.ADO");
+    ASSERT_TRUE(QFile::link("/dev/null", Folder + "Photo2.ADO"));
+    EXPECT_EQ(Data->AppendFromPath(Folder), 2);
+    EXPECT_EQ(Entries(*Data), (QStringList { "2 cat|||ff00000f|", "3 dog|||ff00000f|A" }));
 }
 
 // ---------------------------------------------------------------------------------------
