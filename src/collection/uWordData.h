@@ -196,8 +196,8 @@ public:
     // and clips, and removes that folder again, also after an error.
     int ImportFromTumbaloFile(const QString& FileName, const TProgress& Progress = {});
     // One entry per line: the line exactly as read (blanks kept, an empty line gives an empty
-    // Word), without colour, category, status or media. A file that cannot be read raises
-    // Error and appends nothing.
+    // Word), without colour, category, status or media. A file that cannot be read, or one of
+    // more than 256 MB (no word list is that large), raises Error and appends nothing.
     int AppendFromTextFile(const QString& FileName, const TProgress& Progress = {});
     // Appends every entry of the unpacked list in Folder with its picture and clip. The folder
     // is only read, never changed or removed; one without a list file appends nothing. A blank
