@@ -205,6 +205,11 @@ TEST_F(WordDataImportTest, UnreadableTextFileIsAnErrorAndAppendsNothing)
     QDir().mkpath(Folder);
     EXPECT_THROW(Data->AppendFromTextFile(Folder), Error);
     EXPECT_THROW(Data->AppendFromTextFile(Home.Path() + "missing.txt"), Error);
+    // A file far larger than any word list (a sparse one: it takes no room on the disk).
+    QFile Huge(Home.Path() + "huge.txt");
+    ASSERT_TRUE(Huge.open(QIODevice::WriteOnly) && Huge.resize(qint64(257) << 20));
+    Huge.close();
+    EXPECT_THROW(Data->AppendFromFile(Huge.fileName()), Error);
     EXPECT_EQ(Words(*Data), QStringList { "x" });
 }
 
