@@ -1,5 +1,6 @@
 #include "uWordView.h"
 
+#include "uDataTable.h"
 #include "uTableModel.h"
 #include "uWordData.h"
 
@@ -140,19 +141,26 @@ void TWordView::RefreshFilter()
     NoteFocus();
 }
 
+QVariant TWordView::SourceValue(int SourceRow, int Column) const
+{
+    // Straight from the table: the filter and the sort ask for every row, and the way through
+    // the model's indexes costs as much again. While the table's controls are disabled it may
+    // hold other rows than the model announced; those read as empty, as the model gives them.
+    const TDataTable* Table = FModel ? FModel->Table() : nullptr;
+    if (!Table || Column < 0 || SourceRow < 0 || SourceRow >= Table->RecordCount() || Column >= Table->FieldCount())
+        return QVariant();
+    return Table->Value(SourceRow, Column);
+}
+
 bool TWordView::filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent) const
 {
     if (!FModel || SourceParent.isValid())
         return true;
-    if (FHasWordCriterion) {
-        // An entry without a word is an empty word here, so "%%" keeps it.
-        const QString Word
-            = FWordColumn >= 0 ? FModel->index(SourceRow, FWordColumn).data(Qt::EditRole).toString() : QString();
-        if (!MatchesCompiled(Word, FWordPattern))
-            return false;
-    }
+    // An entry without a word is an empty word here, so "%%" keeps it.
+    if (FHasWordCriterion && !MatchesCompiled(SourceValue(SourceRow, FWordColumn).toString(), FWordPattern))
+        return false;
     if ((FPhotoFilter != 0 || FAudioFilter != 0) && FWordData) {
-        const qint32 RowID = FRowIDColumn >= 0 ? FModel->index(SourceRow, FRowIDColumn).data(Qt::EditRole).toInt() : 0;
+        const qint32 RowID = SourceValue(SourceRow, FRowIDColumn).toInt();
         if (FPhotoFilter != 0 && (FPhotoFilter == 1) != FWordData->HasPhotoOf(RowID))
             return false;
         if (FAudioFilter != 0 && (FAudioFilter == 1) != FWordData->HasAudioOf(RowID))
@@ -163,8 +171,8 @@ bool TWordView::filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent)
 
 bool TWordView::lessThan(const QModelIndex& Left, const QModelIndex& Right) const
 {
-    const QVariant A = Left.data(Qt::EditRole);
-    const QVariant B = Right.data(Qt::EditRole);
+    const QVariant A = SourceValue(Left.row(), Left.column());
+    const QVariant B = SourceValue(Right.row(), Right.column());
     if (A.isNull() || B.isNull())
         return A.isNull() && !B.isNull();
     if (A.typeId() == QMetaType::Int && B.typeId() == QMetaType::Int)
@@ -317,18 +325,12 @@ bool TWordView::SetFocusedRow(int Row)
 
 qint32 TWordView::RowIDAt(int Row) const
 {
-    const int SourceRow = SourceRowOf(Row);
-    if (SourceRow < 0 || FRowIDColumn < 0)
-        return 0;
-    return FModel->index(SourceRow, FRowIDColumn).data(Qt::EditRole).toInt();
+    return SourceValue(SourceRowOf(Row), FRowIDColumn).toInt();
 }
 
 QString TWordView::WordAt(int Row) const
 {
-    const int SourceRow = SourceRowOf(Row);
-    if (SourceRow < 0 || FWordColumn < 0)
-        return {};
-    return FModel->index(SourceRow, FWordColumn).data(Qt::EditRole).toString();
+    return SourceValue(SourceRowOf(Row), FWordColumn).toString();
 }
 
 QList<qint32> TWordView::ShownRowIDs() const

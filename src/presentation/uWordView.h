@@ -122,6 +122,8 @@ private:
     static bool MatchesCompiled(const QString& Text, const TLikePattern& Pattern);
 
     void FindColumns();
+    // The value of a field of the table's record at SourceRow; null outside the table.
+    QVariant SourceValue(int SourceRow, int Column) const;
     // The proxy row of the table's current record, or -1; moves nothing.
     int MappedFocus() const;
     int SourceRowOf(int Row) const;
