@@ -4,6 +4,10 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#ifdef TUMBALO_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 namespace {
 
 // A refused grab (window not yet viewable, another client's grab) is retried this often.
@@ -51,8 +55,8 @@ bool X11KeyboardLock::eventFilter(QObject* Watched, QEvent* Event)
         case QEvent::Show:
         case QEvent::WindowActivate:
         case QEvent::WindowStateChange:
-            // The grab may have been lost while the window was hidden or minimised.
-            FGrabbed = false;
+            // The grab may have been lost while the window was hidden or minimised; grabbing
+            // again while it holds changes nothing.
             QTimer::singleShot(0, this, &X11KeyboardLock::TryGrab);
             break;
         case QEvent::Hide:
@@ -68,7 +72,7 @@ bool X11KeyboardLock::eventFilter(QObject* Watched, QEvent* Event)
 
 void X11KeyboardLock::TryGrab()
 {
-    if (!FActive || !FWindow || FGrabbed)
+    if (!FActive || !FWindow)
         return;
     if (!FWindow->isVisible() || FWindow->isMinimized())
         return; // the next Show or state change tries again
@@ -82,9 +86,16 @@ void X11KeyboardLock::TryGrab()
 
 void X11KeyboardLock::Release()
 {
-    if (!FGrabbed)
-        return;
     FGrabbed = false;
     if (FWindow && FWindow->windowHandle())
         FWindow->windowHandle()->setKeyboardGrabEnabled(false);
+#ifdef TUMBALO_HAVE_XCB
+    // The release waits in the connection's buffer until the next turn of the event loop;
+    // the desktop gets its keys back now, not after whatever this thread does next.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        auto* X11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (X11 && X11->connection())
+            xcb_flush(X11->connection());
+    }
+#endif
 }

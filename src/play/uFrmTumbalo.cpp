@@ -16,6 +16,7 @@
 #include "uPictureBox.h"
 #include "uRegExt.h"
 #include "uTumbaloMain.h"
+#include "uWindowFocus.h"
 #include "uWordView.h"
 
 #include <QApplication>
@@ -436,13 +437,10 @@ void TFrmTumbalo::RestoreFromOtherCopy()
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    raise();
-    activateWindow();
+    BringToFront(this);
     QWidget* Popup = QApplication::activeModalWidget();
-    if (Popup && Popup != this && Popup->isVisible() && Popup->isEnabled()) {
-        Popup->raise();
-        Popup->activateWindow();
-    }
+    if (Popup && Popup != this && Popup->isVisible() && Popup->isEnabled())
+        BringToFront(Popup);
 }
 
 // --- State -----------------------------------------------------------------------------------

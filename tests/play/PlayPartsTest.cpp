@@ -85,8 +85,9 @@ TEST_P(ColorValueTest, ValuesPaintAsRgbOrAsThePalette)
     Palette.setColor(QPalette::WindowText, QColor(10, 11, 12));
     const QColor Expected = Case.Role == QPalette::NoRole ? Case.Rgb : Palette.color(Case.Role);
     EXPECT_EQ(ColorFromValue(Case.Value, Palette), Expected) << std::hex << Case.Value;
-    if (Case.Role == QPalette::NoRole)
+    if (Case.Role == QPalette::NoRole) {
         EXPECT_EQ(ValueFromColor(Expected), Case.Value & 0x00FFFFFF);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ColorValueTest,
