@@ -1,10 +1,11 @@
 #include "uEncrypt.h"
 
+#include "uFileIO.h"
+
 #include "Error.h"
 #include "uKorEncryptLibBO.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <string_view>
 
@@ -41,21 +42,12 @@ QByteArray RunListCipher(const QByteArray& Text, bool Encrypt)
 
 QByteArray TFrmEncrypt::LoadFileAsText(const QString& FileName)
 {
-    QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open the file \"%1\": %2").arg(FileName, File.errorString()));
-    QByteArray Text = File.readAll();
-    if (File.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Cannot read the file \"%1\": %2").arg(FileName, File.errorString()));
-    return Text;
+    return ReadWholeFile(FileName);
 }
 
 void TFrmEncrypt::SaveTextToFile(const QByteArray& Text, const QString& FileName)
 {
-    QSaveFile File(FileName);
-    const bool Written = File.open(QIODevice::WriteOnly) && File.write(Text) == Text.size() && File.commit();
-    if (!Written)
-        throw Error(QStringLiteral("Cannot write the file \"%1\": %2").arg(FileName, File.errorString()));
+    WriteWholeFile(FileName, Text);
 }
 
 QByteArray TFrmEncrypt::EncryptText(const QByteArray& Text)

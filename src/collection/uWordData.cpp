@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "ProgramFolder.h"
 #include "uEncrypt.h"
+#include "uFileIO.h"
 #include "uPathUtils.h"
 #include "uProcess.h"
 #include "uWordArchive.h"
@@ -40,25 +41,6 @@ QString WithSeparator(const QString& Dir)
     if (Dir.endsWith(QLatin1Char('/')) || Dir.endsWith(QLatin1Char('\\')))
         return Dir;
     return Dir + QLatin1Char('/');
-}
-
-QByteArray ReadWholeFile(const QString& FileName)
-{
-    QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, File.errorString()));
-    QByteArray Data = File.readAll();
-    if (File.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Cannot read file \"%1\": %2").arg(FileName, File.errorString()));
-    return Data;
-}
-
-void WriteWholeFile(const QString& FileName, const QByteArray& Head, const QByteArray& Tail = {})
-{
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Head) != Head.size() || File.write(Tail) != Tail.size()
-        || !File.commit())
-        throw Error(QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, File.errorString()));
 }
 
 // The RowID of a media file name "<Kind><RowID>.ADO" exactly as MediaFileName makes it, or

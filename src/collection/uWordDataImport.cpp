@@ -6,13 +6,13 @@
 
 #include "Clipboard.h"
 #include "Error.h"
+#include "uFileIO.h"
 #include "uLogHandler.h"
 #include "uText.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -50,21 +50,6 @@ QVariant ValueOf(const TDataTable& Table, int Row, const QString& Name)
 // A word list as text is a few megabytes at most; a larger file is the wrong file (a film, a
 // disk image) and would only fill the memory.
 constexpr qint64 MaxTextFileSize = qint64(256) << 20;
-
-QByteArray ReadTextFile(const QString& FileName)
-{
-    QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, File.errorString()));
-    if (File.size() > MaxTextFileSize)
-        throw Error(QStringLiteral("The file \"%1\" is too large for a word list (more than %2 MB).")
-                        .arg(FileName)
-                        .arg(MaxTextFileSize >> 20));
-    QByteArray Bytes = File.readAll();
-    if (File.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Cannot read file \"%1\": %2").arg(FileName, File.errorString()));
-    return Bytes;
-}
 
 // Removes a folder when it goes out of scope, also when an error leaves early.
 class TFolderRemover
@@ -121,7 +106,7 @@ int TWordData::AppendFromTextFile(const QString& FileName, const TProgress& Prog
 {
     // The whole file is read before the first entry is made: a file that cannot be read
     // leaves the table as it was.
-    const QStringList Lines = SplitLines(DecodeText(ReadTextFile(FileName)));
+    const QStringList Lines = SplitLines(DecodeText(ReadWholeFile(FileName, MaxTextFileSize)));
     TDataTable& Table = *FDataSet;
     const int WordField = FieldOf(Table, QStringLiteral("Word"));
     TControlsDisabled Quiet(Table);
@@ -335,9 +320,7 @@ bool TWordData::ExportTextTo(const QString& FileName, const QStringList& Words, 
         Text += Words.at(Done).toUtf8();
         Text += "\r\n";
     }
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Text) != Text.size() || !File.commit())
-        throw Error(QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, File.errorString()));
+    WriteWholeFile(FileName, Text);
     Counter.Finish(Total);
     return true;
 }

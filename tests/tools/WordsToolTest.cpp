@@ -265,7 +265,7 @@ TEST_F(WordsToolTest, BadInputGivesAClearErrorAndANonZeroStatus)
         { { "append", Home.Path() + "List.tlo", Home.Path() + "missing.txt" }, {}, 1, "No such file or folder" },
         { { "append", Home.Path() + "List.tlo", NotAList }, {}, 1, "Fail to unzip" },
         { { "export", Home.Path() + "List.tlo", " " }, {}, 1, "No name to export to" },
-        { { "export", Home.Path() + "List.tlo", Home.Path() + "no/such/folder.txt" }, {}, 1, "Cannot write file" },
+        { { "export", Home.Path() + "List.tlo", Home.Path() + "no/such/folder.txt" }, {}, 1, "Cannot write the file" },
         { { "dedupe", NotAList }, {}, 1, "Fail to unzip" },
     };
     for (const Case& C : Cases) {
