@@ -136,7 +136,7 @@ void TWordView::SetAudioFilter(int Index)
 
 void TWordView::RefreshFilter()
 {
-    invalidateRowsFilter();
+    invalidate();
     KeepFocusShown();
     NoteFocus();
 }
