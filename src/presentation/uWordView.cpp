@@ -52,6 +52,7 @@ void TWordView::SetWordData(TWordData* WordData)
     setSourceModel(nullptr);
     delete FModel;
     FModel = nullptr;
+    DropSortValues();
     FWordData = WordData;
     FWordColumn = FRowIDColumn = -1;
     if (WordData) {
@@ -59,6 +60,12 @@ void TWordView::SetWordData(TWordData* WordData)
         // Connected before the proxy connects itself, so the columns are known again before
         // the proxy filters a reloaded table.
         connect(FModel, &QAbstractItemModel::modelReset, this, &TWordView::FindColumns);
+        connect(FModel, &QAbstractItemModel::modelReset, this, &TWordView::DropSortValues);
+        connect(FModel, &QAbstractItemModel::layoutChanged, this, &TWordView::DropSortValues);
+        connect(FModel, &QAbstractItemModel::rowsMoved, this, &TWordView::DropSortValues);
+        connect(FModel, &QAbstractItemModel::dataChanged, this, &TWordView::SortValuesChanged);
+        connect(FModel, &QAbstractItemModel::rowsInserted, this, &TWordView::SortValuesInserted);
+        connect(FModel, &QAbstractItemModel::rowsRemoved, this, &TWordView::SortValuesRemoved);
         connect(FModel, &TTableModel::CurrentRowChanged, this, &TWordView::NoteFocus);
         AttachSource();
     } else {
@@ -169,10 +176,69 @@ bool TWordView::filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent)
     return true;
 }
 
+const QVariant& TWordView::SortValue(int SourceRow, int Column) const
+{
+    static const QVariant Null;
+    const TDataTable* Table = FModel ? FModel->Table() : nullptr;
+    const int Count = Table ? Table->RecordCount() : 0;
+    if (Column != FSortValuesColumn || FSortValues.size() != Count) {
+        FSortValues.resize(Count);
+        for (int Row = 0; Row < Count; ++Row)
+            FSortValues[Row] = SourceValue(Row, Column);
+        FSortValuesColumn = Column;
+    }
+    return SourceRow >= 0 && SourceRow < Count ? FSortValues.at(SourceRow) : Null;
+}
+
+// The slots below are connected before the proxy's own, so the copy is right by the time the
+// proxy sorts the changed rows in.
+void TWordView::DropSortValues()
+{
+    FSortValues.clear();
+    FSortValues.squeeze();
+    FSortValuesColumn = -1;
+}
+
+void TWordView::SortValuesChanged(const QModelIndex& TopLeft, const QModelIndex& BottomRight)
+{
+    if (FSortValuesColumn < 0 || FSortValuesColumn < TopLeft.column() || FSortValuesColumn > BottomRight.column())
+        return;
+    for (int Row = TopLeft.row(); Row <= BottomRight.row(); ++Row) {
+        if (Row >= FSortValues.size()) {
+            DropSortValues();
+            return;
+        }
+        FSortValues[Row] = SourceValue(Row, FSortValuesColumn);
+    }
+}
+
+void TWordView::SortValuesInserted(const QModelIndex& Parent, int First, int Last)
+{
+    if (FSortValuesColumn < 0 || Parent.isValid())
+        return;
+    if (First > FSortValues.size()) {
+        DropSortValues();
+        return;
+    }
+    for (int Row = First; Row <= Last; ++Row)
+        FSortValues.insert(Row, SourceValue(Row, FSortValuesColumn));
+}
+
+void TWordView::SortValuesRemoved(const QModelIndex& Parent, int First, int Last)
+{
+    if (FSortValuesColumn < 0 || Parent.isValid())
+        return;
+    if (Last >= FSortValues.size()) {
+        DropSortValues();
+        return;
+    }
+    FSortValues.remove(First, Last - First + 1);
+}
+
 bool TWordView::lessThan(const QModelIndex& Left, const QModelIndex& Right) const
 {
-    const QVariant A = SourceValue(Left.row(), Left.column());
-    const QVariant B = SourceValue(Right.row(), Right.column());
+    const QVariant& A = SortValue(Left.row(), Left.column());
+    const QVariant& B = SortValue(Right.row(), Right.column());
     if (A.isNull() || B.isNull())
         return A.isNull() && !B.isNull();
     if (A.typeId() == QMetaType::Int && B.typeId() == QMetaType::Int)

@@ -124,6 +124,14 @@ private:
     void FindColumns();
     // The value of a field of the table's record at SourceRow; null outside the table.
     QVariant SourceValue(int SourceRow, int Column) const;
+    // The sort column's value at SourceRow, from a copy of the whole column made at the first
+    // comparison and kept up to date with every change of the table's rows: a sort compares
+    // rows all over the table, and reading each from its record costs several cache misses.
+    const QVariant& SortValue(int SourceRow, int Column) const;
+    void DropSortValues();
+    void SortValuesChanged(const QModelIndex& TopLeft, const QModelIndex& BottomRight);
+    void SortValuesInserted(const QModelIndex& Parent, int First, int Last);
+    void SortValuesRemoved(const QModelIndex& Parent, int First, int Last);
     // The proxy row of the table's current record, or -1; moves nothing.
     int MappedFocus() const;
     int SourceRowOf(int Row) const;
@@ -147,6 +155,9 @@ private:
     TLikePattern FWordPattern;
     int FPhotoFilter = 0;
     int FAudioFilter = 0;
+
+    mutable QList<QVariant> FSortValues; // by source row
+    mutable int FSortValuesColumn = -1; // the column FSortValues holds, -1: none
 
     int FLastFocused = -1;
     bool FFocusCheckQueued = false;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace wordfixtures;
@@ -284,6 +286,68 @@ TEST_F(WordViewTest, SortsByAnyColumnBothWaysKeepingTheFocusedEntry)
         View->sort(Column, C.Order);
         EXPECT_EQ(Shown(), C.Rows) << C.Field << " " << C.Order;
         EXPECT_EQ(View->WordAt(View->FocusedRow()), "c") << C.Field << " " << C.Order;
+    }
+}
+
+TEST_F(WordViewTest, ASortedViewStaysSortedThroughEveryChangeOfTheTable)
+{
+    AddWords({ "pear", "Apple", "fig", "banana" });
+    View->sort(WordColumn(), Qt::AscendingOrder);
+    // The table's words in the view's order, sorted afresh.
+    auto Expected = [this] {
+        QStringList Words;
+        TDataTable& Table = Data->DataSet();
+        for (int Row = 0; Row < Table.RecordCount(); ++Row)
+            Words << Table.Value(Row, WordColumn()).toString();
+        std::stable_sort(Words.begin(), Words.end(), [](const QString& A, const QString& B) {
+            const int Folded = A.compare(B, Qt::CaseInsensitive);
+            return Folded != 0 ? Folded < 0 : A.compare(B) < 0;
+        });
+        return Words;
+    };
+    TDataTable& Table = Data->DataSet();
+    struct Step
+    {
+        const char* Name;
+        std::function<void()> Change;
+    };
+    const Step Steps[] = {
+        { "append", [&] { Add({ "cherry" }); } },
+        { "edit through the view",
+            [&] {
+                const int Row = static_cast<int>(Shown().indexOf("fig"));
+                ASSERT_TRUE(View->setData(View->index(Row, WordColumn()), "Zucchini"));
+            } },
+        { "insert",
+            [&] {
+                Data->LocateWord("pear");
+                Table.Insert();
+                Table.FieldByName("Word").SetAsString("avocado");
+                Table.Post();
+            } },
+        { "delete",
+            [&] {
+                Data->LocateWord("banana");
+                Table.Delete();
+            } },
+        { "the table's own ordering", [&] { Table.SetIndexFieldNames("Word"); } },
+        { "a posted entry moving in that ordering", [&] { Add({ "kiwi" }); } },
+        { "the table's order again", [&] { Table.SetIndexFieldNames(""); } },
+        { "reload", [&] { Table.LoadFromXml(Table.SaveToXml()); } },
+        { "bulk append",
+            [&] {
+                TControlsDisabled Quiet(Table);
+                AddWords({ "date", "Elder", "apricot" });
+            } },
+        { "another sort column and back",
+            [&] {
+                View->sort(View->TableModel()->FieldColumn("Category"), Qt::AscendingOrder);
+                View->sort(WordColumn(), Qt::AscendingOrder);
+            } },
+    };
+    for (const Step& S : Steps) {
+        S.Change();
+        EXPECT_EQ(Shown(), Expected()) << "after: " << S.Name;
     }
 }
 
