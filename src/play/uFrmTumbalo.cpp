@@ -216,8 +216,8 @@ void TFrmTumbalo::ShowWord()
     Palette.setColor(QPalette::Window, ColorFromValue(FBackColor, QApplication::palette()));
     setPalette(Palette);
     repaint(); // on screen now: speaking blocks the window
+    PrefetchNextPicture(); // decoded while the word is spoken
     SpeakWord(false);
-    PrefetchNextPicture();
 }
 
 void TFrmTumbalo::ShowNextWord()

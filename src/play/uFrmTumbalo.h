@@ -114,8 +114,8 @@ public:
     void ShowHelp();
     void HandleKey(int Key);
     void HandleWordKey(int Key);
-    // F2: the editor window. It comes with the editing library; until it is there F2 only
-    // shows the current entry again.
+    // F2: the editor window. It comes with the editing library; until it is there F2 has
+    // nothing to open and does nothing.
     void ShowEditor();
 
     // Opens the start file: Argument when it is not empty, else a new untitled name beside the

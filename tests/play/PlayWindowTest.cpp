@@ -117,7 +117,14 @@ TEST_F(PlayWindowTest, HammeredKeyboardGivesExactlyTheGuardedActions)
     QCoreApplication::processEvents();
     const long After = ResidentKilobytes();
     EXPECT_GT(Expected, 1000);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine, so the resident size grows by design;
+    // its leak checker reports real leaks when the program ends.
+    (void)Before;
+    (void)After;
+#else
     EXPECT_LT(After - Before, 1024) << "resident memory grew from " << Before << " kB to " << After << " kB";
+#endif
 }
 
 // --- The key table -----------------------------------------------------------------------------
