@@ -1,5 +1,6 @@
 #include "QtFileDialogs.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,6 +10,15 @@ namespace {
 QString StartFolder(const QString& InitialFolder)
 {
     return InitialFolder.isEmpty() ? QDir::homePath() : InitialFolder;
+}
+
+// Over the window the adult works in: a modal window (the editor, the audio clip window) when
+// one is up, else the given parent.
+QWidget* DialogParent(QWidget* Parent)
+{
+    if (QWidget* Modal = QApplication::activeModalWidget())
+        return Modal;
+    return Parent;
 }
 
 // The one chosen file of a finished dialog, or the empty text when it was cancelled.
@@ -61,7 +71,7 @@ QStringList QtFileDialogs::NameFilters(const QString& Filter)
 QString QtFileDialogs::GetSaveFileName(
     const QString& Filter, const QString& DefaultExt, const QString& InitialFolder, const QString& ProposedName)
 {
-    QFileDialog Dialog(FParent, QString(), StartFolder(InitialFolder));
+    QFileDialog Dialog(DialogParent(FParent), QString(), StartFolder(InitialFolder));
     Dialog.setAcceptMode(QFileDialog::AcceptSave);
     Dialog.setFileMode(QFileDialog::AnyFile);
     Dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -74,14 +84,16 @@ QString QtFileDialogs::GetSaveFileName(
 
 QString QtFileDialogs::GetOpenFileName(const QString& Filter, const QString& InitialFolder)
 {
-    QFileDialog Dialog(FParent, QString(), StartFolder(InitialFolder));
+    QFileDialog Dialog(DialogParent(FParent), QString(), StartFolder(InitialFolder));
     Dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    Dialog.setFileMode(QFileDialog::ExistingFile);
+    // A typed name of a file that does not exist is taken too: opening it starts a new list
+    // under that name, and a clip from it fails with the file's own error.
+    Dialog.setFileMode(QFileDialog::AnyFile);
     Dialog.setNameFilters(NameFilters(Filter));
     return ChosenFile(Dialog);
 }
 
 QString QtFileDialogs::GetExistingFolder(const QString& InitialFolder)
 {
-    return QFileDialog::getExistingDirectory(FParent, QString(), StartFolder(InitialFolder));
+    return QFileDialog::getExistingDirectory(DialogParent(FParent), QString(), StartFolder(InitialFolder));
 }

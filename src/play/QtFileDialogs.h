@@ -6,10 +6,12 @@
 #include <QStringList>
 #include <QWidget>
 
-// The file and folder dialogs on QFileDialog, modal to the given parent window. The "|"
-// filter pairs become Qt's name filters ("Tumbalo(*.tlo)|*.tlo" gives "Tumbalo (*.tlo)"); the
-// save dialog adds DefaultExt through the dialog's default suffix and does not ask before an
-// existing file is chosen. A cancelled dialog gives the empty text.
+// The file and folder dialogs on QFileDialog, modal to the given parent window, or over the
+// modal window that is up (the editor, the audio clip window). The "|" filter pairs become
+// Qt's name filters ("Tumbalo(*.tlo)|*.tlo" gives "Tumbalo (*.tlo)"); the save dialog adds
+// DefaultExt through the dialog's default suffix and does not ask before an existing file is
+// chosen; the open dialog also takes the name of a file that does not exist. A cancelled
+// dialog gives the empty text.
 class QtFileDialogs final : public FileDialogs
 {
 public:

@@ -1,5 +1,6 @@
 #include "QtMessageBoxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -7,6 +8,15 @@ namespace {
 QString CaptionOr(const QString& Caption)
 {
     return Caption.isEmpty() ? QStringLiteral("Tumbalo") : Caption;
+}
+
+// Over the window the adult works in: a modal window (the editor, the audio clip window) when
+// one is up, else the given parent.
+QWidget* BoxParent(QWidget* Parent)
+{
+    if (QWidget* Modal = QApplication::activeModalWidget())
+        return Modal;
+    return Parent;
 }
 
 } // namespace
@@ -22,23 +32,23 @@ void QtMessageBoxes::SetParent(QWidget* Parent)
 
 void QtMessageBoxes::ShowError(const QString& Text, const QString& Caption)
 {
-    QMessageBox::critical(FParent, CaptionOr(Caption), Text);
+    QMessageBox::critical(BoxParent(FParent), CaptionOr(Caption), Text);
 }
 
 void QtMessageBoxes::ShowWarning(const QString& Text, const QString& Caption)
 {
-    QMessageBox::warning(FParent, CaptionOr(Caption), Text);
+    QMessageBox::warning(BoxParent(FParent), CaptionOr(Caption), Text);
 }
 
 void QtMessageBoxes::ShowInformation(const QString& Text, const QString& Caption)
 {
-    QMessageBox::information(FParent, CaptionOr(Caption), Text);
+    QMessageBox::information(BoxParent(FParent), CaptionOr(Caption), Text);
 }
 
 MessageBoxes::Answer QtMessageBoxes::Confirm(const QString& Text, const QString& Caption)
 {
-    const auto Button = QMessageBox::question(
-        FParent, CaptionOr(Caption), Text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    const auto Button = QMessageBox::question(BoxParent(FParent), CaptionOr(Caption), Text,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     switch (Button) {
     case QMessageBox::Yes:
         return Answer::Yes;

@@ -6,7 +6,8 @@
 #include <QWidget>
 
 // The message boxes on QMessageBox, modal to the given parent window (or application-modal
-// when there is none). An empty caption shows "Tumbalo".
+// when there is none), or over the modal window that is up (the editor, the audio clip
+// window). An empty caption shows "Tumbalo".
 class QtMessageBoxes final : public MessageBoxes
 {
 public:

@@ -9,6 +9,7 @@
 #include "SpeechEngine.h"
 #include "VirtualKeys.h"
 #include "uColorValue.h"
+#include "uFrmEditor.h"
 #include "uFrmHelp.h"
 #include "uINIFileForEXE.h"
 #include "uLogHandler.h"
@@ -39,11 +40,18 @@ constexpr int DesignFontSize = 8; // points; 11 pixels on a screen of 96 dots pe
 constexpr int DesignWidth = 467;
 constexpr int DesignHeight = 355;
 
+// What a list without these settings gets.
+constexpr int DefaultFontSize = 160;
+constexpr int DefaultInterval = 2000;
+// Font face names are kept to this many characters.
+constexpr int MaxFontNameLength = 31;
+const QString ListenerName = QStringLiteral("MainFormSetting");
+
 // An integer setting, or Default when it is missing or not a number.
 int IntegerSetting(const QString& Key, int Default)
 {
     bool Ok = false;
-    const int Value = TIniFileForEXE::ReadString(Key).toInt(&Ok);
+    const int Value = TIniFileForEXE::ReadString(Key).trimmed().toInt(&Ok);
     return Ok ? Value : Default;
 }
 
@@ -65,7 +73,6 @@ TFrmTumbalo::TFrmTumbalo(TPlayServices Services, QWidget* Parent)
     , lblWord(new QLabel(this))
     , Timer1(new QTimer(this))
     , FPictureCache(new TPictureCache(this))
-    , FWordView(nullptr)
 {
     TUMBALO_ASSERT(Services.Speech && Services.Sound, QStringLiteral("The play window needs speech and sound"));
 
@@ -114,11 +121,15 @@ TFrmTumbalo::TFrmTumbalo(TPlayServices Services, QWidget* Parent)
     if (FLock)
         FLock->BeginHook(this);
 
-    // 4. The presenter on the word view; it makes the empty word list.
-    FWordView = new TWordView(this);
-    FWordView->setObjectName(QStringLiteral("WordView"));
-    FWord = std::make_unique<TMWord>(FWordView, std::move(Services.Speech), std::move(Services.Sound), FClock,
+    // The editor window, hidden and without owner: its grid's view is the word view.
+    FEditor = std::make_unique<TFrmEditor>(
+        TEditorServices { Services.Boxes, Services.Dialogs, Services.Board, Services.Colors, Services.Progress });
+
+    // 4. The presenter on the editor's word view; it makes the empty word list.
+    FWord = std::make_unique<TMWord>(FEditor->WordView(), std::move(Services.Speech), std::move(Services.Sound), FClock,
         TWordDataServices { Services.Boxes, Services.Dialogs, Services.Board });
+    // The editor's listeners "GridSetting" come first, so they run before the window's own.
+    FEditor->SetWordPresenter(FWord.get());
 
     // 5. The empty list: an empty label on the button face, nothing spoken.
     ShowWord();
@@ -130,12 +141,18 @@ TFrmTumbalo::TFrmTumbalo(TPlayServices Services, QWidget* Parent)
     auto Log = std::make_unique<TLogHandler>(FBoxes);
     Log->SetFileName(ProgramFolder() + QStringLiteral("Log.log"));
     ReplaceLogHandler(std::move(Log));
+
+    // The window's settings travel with each word list.
+    TWordData& Data = FWord->WordData();
+    Data.BeforeSaveNotifier().AddListener(ListenerName, &TFrmTumbalo::SaveSettings, this);
+    Data.AfterOpenNotifier().AddListener(ListenerName, &TFrmTumbalo::ReloadSettings, this);
 }
 
 TFrmTumbalo::~TFrmTumbalo()
 {
     Timer1->stop();
     FWord.reset(); // the word list and its working folder, the voice, the player
+    FEditor.reset(); // with the word view the presenter walked
     if (FLock)
         FLock->EndHook();
     TWordData::CleanWorkRoot();
@@ -262,11 +279,12 @@ void TFrmTumbalo::PrefetchNextPicture()
 {
     if (!FShowPicture)
         return;
-    const int Rows = FWordView->rowCount();
-    const int Row = FWordView->FocusedRow();
+    TWordView* View = WordView();
+    const int Rows = View->rowCount();
+    const int Row = View->FocusedRow();
     if (Rows < 2 || Row < 0)
         return;
-    const qint32 RowID = FWordView->RowIDAt((Row + 1) % Rows);
+    const qint32 RowID = View->RowIDAt((Row + 1) % Rows);
     TWordData& Data = FWord->WordData();
     if (Data.HasPhotoOf(RowID))
         FPictureCache->Prefetch(Data.PhotoFileNameOf(RowID), cxImage1->size());
@@ -392,7 +410,72 @@ void TFrmTumbalo::HandleWordKey(int Key)
 
 void TFrmTumbalo::ShowEditor()
 {
-    // The editor window comes with the editing library; until then F2 has nothing to open.
+    FEditor->SetFileOpened(false);
+    FEditor->exec();
+    SetAutoRunInterval(FEditor->GetInterval());
+    SetLabelFontName(FEditor->GetFontName());
+    // A list opened from the editor brings its own display settings and interval.
+    if (FEditor->FileOpened())
+        ReloadSettings();
+    FPictureCache->Clear(); // pictures may have changed, or the whole list
+    ShowWord();
+}
+
+void TFrmTumbalo::LoadDisplaySettings()
+{
+    // 1. Full screen unless the list says "False".
+    const QString FullShow = TIniFileForEXE::ReadString(QStringLiteral("IsFullShow"));
+    SetFullShow(FullShow.compare(QStringLiteral("False"), Qt::CaseInsensitive) != 0);
+    // 2. The font face, and the face in effect for the editor's font list.
+    SetLabelFontName(TIniFileForEXE::ReadString(QStringLiteral("FontName")));
+    FEditor->SetFontName(LabelFontName());
+    // 3. The font size, without bounds.
+    SetLabelFontSize(IntegerSetting(QStringLiteral("FontSize"), DefaultFontSize));
+}
+
+void TFrmTumbalo::LoadAutoRunInterval()
+{
+    SetAutoRunInterval(IntegerSetting(QStringLiteral("AutoRunInterval"), DefaultInterval));
+    FEditor->SetInterval(AutoRunInterval());
+}
+
+void TFrmTumbalo::ReloadSettings(TWordData*)
+{
+    if (FEditor->isVisible())
+        return;
+    LoadDisplaySettings();
+    LoadAutoRunInterval();
+}
+
+void TFrmTumbalo::SaveSettings(TWordData*)
+{
+    TIniFileForEXE::WriteString(QStringLiteral("FontSize"), QString::number(LabelFontSize()));
+    TIniFileForEXE::WriteString(QStringLiteral("FontName"), LabelFontName());
+    TIniFileForEXE::WriteString(
+        QStringLiteral("IsFullShow"), FFullShow ? QStringLiteral("True") : QStringLiteral("False"));
+    if (!FFullShow) {
+        // The size SetFullShow gives back, the window without its frame: a list saved and
+        // opened again keeps its window, rather than growing by the frame every time.
+        TIniFileForEXE::WriteString(QStringLiteral("MainFormWidth"), QString::number(width()));
+        TIniFileForEXE::WriteString(QStringLiteral("MainFormHeight"), QString::number(height()));
+    }
+    TIniFileForEXE::WriteString(QStringLiteral("FirstWord"), FWord->GetWordText());
+    TIniFileForEXE::WriteString(QStringLiteral("AutoRunInterval"), QString::number(AutoRunInterval()));
+}
+
+void TFrmTumbalo::SetLabelFontName(const QString& FontName)
+{
+    if (FontName.isEmpty())
+        return;
+    QFont Font = lblWord->font();
+    Font.setFamily(FontName.left(MaxFontNameLength));
+    lblWord->setFont(Font);
+    lblWord->adjustSize();
+}
+
+QString TFrmTumbalo::LabelFontName() const
+{
+    return lblWord->font().family();
 }
 
 void TFrmTumbalo::LoadStartFile(const QString& Argument)
@@ -402,7 +485,7 @@ void TFrmTumbalo::LoadStartFile(const QString& Argument)
     const QString Name = Argument.isEmpty() ? TWordData::NewUntitledName() : Argument;
     FPictureCache->Clear();
     try {
-        FWord->OpenWordList(Name);
+        FEditor->OpenWordFile(Name);
     } catch (const std::exception& Failure) {
         // The list cannot be read: say why and go on with what the collection holds now
         // (an empty list), rather than ending the program.
@@ -444,6 +527,11 @@ void TFrmTumbalo::RestoreFromOtherCopy()
 }
 
 // --- State -----------------------------------------------------------------------------------
+
+TWordView* TFrmTumbalo::WordView() const
+{
+    return FEditor->WordView();
+}
 
 void TFrmTumbalo::SetAutoRunInterval(int Milliseconds)
 {

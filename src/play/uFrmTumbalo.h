@@ -12,19 +12,24 @@
 
 class Clipboard;
 class Clock;
+class ColorDialogs;
 class FileDialogs;
 class KeyboardLock;
 class MessageBoxes;
+class ProgressRunner;
 class SoundDevice;
 class SpeechEngine;
+class TFrmEditor;
 class TMWord;
 class TPictureBox;
 class TPictureCache;
+class TWordData;
 class TWordView;
 
 // What the play window is given: the clock of the key guard (and of the presenter's speech
 // guard), the speech engine and the sound device (handed on to the presenter, which owns
-// them), the message boxes, file dialogs and clipboard of the word collection, and the
+// them), the message boxes, file dialogs and clipboard of the word collection and the editor,
+// the editor's colour chooser and progress reporter (the Qt ones when missing), and the
 // keyboard lock. The clock and the services behind plain pointers must outlive the window.
 struct TPlayServices
 {
@@ -35,6 +40,8 @@ struct TPlayServices
     FileDialogs* Dialogs = nullptr;
     Clipboard* Board = nullptr;
     KeyboardLock* Lock = nullptr;
+    ColorDialogs* Colors = nullptr;
+    ProgressRunner* Progress = nullptr;
 };
 
 // The play window, the program's main window and the only thing the child sees: the current
@@ -47,11 +54,19 @@ struct TPlayServices
 // per 500 ms of quiet. A new entry is painted at once, before it is spoken, since speaking
 // blocks the window.
 //
-// Ownership: the window owns the presenter (and through it the word list and its working
-// folder), the word view the presenter walks (a Qt child, until the editor takes it over), the
-// picture, the label and the automatic-play timer. The keyboard lock is switched on while the
-// window is made and off when it goes, after the presenter is gone; the temporary folder of
-// the word lists is removed last when no other copy of the program runs.
+// Settings. The window's display (full screen, windowed size, font face and size) and the
+// automatic-play interval are stored with each word list: written before every save of the
+// list (SaveSettings) and applied after every opening of an archive while the editor is
+// hidden (ReloadSettings), both as the list's listeners "MainFormSetting", which run after
+// the editor's "GridSetting". A list opened from the editor is applied when the editor closes.
+//
+// Ownership: the window owns the editor window (hidden, a top-level window of its own, shown
+// modally on F2), the presenter (and through it the word list and its working folder), the
+// picture, the label and the automatic-play timer. The presenter walks the editor's word
+// view, so it is made after the editor and freed before it. The keyboard lock is switched on
+// while the window is made and off when it goes, after the presenter and the editor are
+// gone; the temporary folder of the word lists is removed last when no other copy of the
+// program runs. The window also puts the program-wide log handler in place.
 class TFrmTumbalo final : public QWidget
 {
     Q_OBJECT
@@ -114,14 +129,33 @@ public:
     void ShowHelp();
     void HandleKey(int Key);
     void HandleWordKey(int Key);
-    // F2: the editor window. It comes with the editing library; until it is there F2 has
-    // nothing to open and does nothing.
+    // F2: the editor window, modally. Afterwards the timer takes the editor's interval and the
+    // label its font face; a list opened from the editor brings its own settings instead.
     void ShowEditor();
 
-    // Opens the start file: Argument when it is not empty, else a new untitled name beside the
-    // program. An error while opening is shown through the message boxes and the window goes
-    // on with an empty list. The label reads "Loading..." meanwhile.
+    // Opens the start file through the editor: Argument when it is not empty, else a new
+    // untitled name beside the program. An error while opening is shown through the message
+    // boxes and the window goes on with an empty list. The label reads "Loading..." meanwhile.
     void LoadStartFile(const QString& Argument);
+
+    // The open list's display settings: full screen unless "IsFullShow" reads "False" (any
+    // letter case), the font face (an empty one keeps the face; the face then in effect goes
+    // to the editor) and the font size (160 when missing or not a number).
+    void LoadDisplaySettings();
+    // The timer's interval from "AutoRunInterval" (2000 when missing or not a number), shown in
+    // the editor as well; whether automatic play is on does not change.
+    void LoadAutoRunInterval();
+    // Listener "MainFormSetting" after an archive was opened: the settings above, unless the
+    // editor is shown (ShowEditor applies them when it closes).
+    void ReloadSettings(TWordData* Data = nullptr);
+    // Listener "MainFormSetting" before the list is saved: font size and face, full screen and,
+    // only when windowed, the window's size (without its frame, as full screen restores it),
+    // the current word and the interval.
+    void SaveSettings(TWordData* Data = nullptr);
+    // The label's font face; an empty name changes nothing, a longer one than 31 characters
+    // is cut.
+    void SetLabelFontName(const QString& FontName);
+    QString LabelFontName() const;
     // Makes the desktop open ".tlo" files with this program, only when the program was started
     // without a file. A failure is shown as a warning; the program goes on.
     void AssociateFileType(const QString& Argument);
@@ -136,7 +170,8 @@ public:
     // --- State, for the ties and for tests -----------------------------------------------------
 
     TMWord& Word() { return *FWord; }
-    TWordView* WordView() const { return FWordView; }
+    TFrmEditor* Editor() const { return FEditor.get(); }
+    TWordView* WordView() const;
     QLabel* Label() const { return lblWord; }
     TPictureBox* Picture() const { return cxImage1; }
     TPictureCache* PictureCache() const { return FPictureCache; }
@@ -191,6 +226,6 @@ private:
     QLabel* lblWord; // Qt child
     QTimer* Timer1; // Qt child
     TPictureCache* FPictureCache; // Qt child
-    TWordView* FWordView; // Qt child
-    std::unique_ptr<TMWord> FWord;
+    std::unique_ptr<TFrmEditor> FEditor; // a window of its own, hidden until F2
+    std::unique_ptr<TMWord> FWord; // walks the editor's word view: made after it, freed before
 };

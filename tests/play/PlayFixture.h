@@ -6,9 +6,11 @@
 
 #include "FakeClipboard.h"
 #include "FakeClock.h"
+#include "FakeColorDialogs.h"
 #include "FakeFileDialogs.h"
 #include "FakeKeyboardLock.h"
 #include "FakeMessageBoxes.h"
+#include "FakeProgressRunner.h"
 #include "FakeSound.h"
 #include "FakeSpeech.h"
 #include "TestHome.h"
@@ -52,6 +54,8 @@ protected:
         Services.Dialogs = &Dialogs;
         Services.Board = &Board;
         Services.Lock = &Lock;
+        Services.Colors = &Colors;
+        Services.Progress = &Progress;
         Window = std::make_unique<TFrmTumbalo>(std::move(Services));
         Window->resize(640, 480);
         Window->show();
@@ -130,6 +134,8 @@ protected:
     FakeMessageBoxes Boxes;
     FakeFileDialogs Dialogs;
     FakeClipboard Board;
+    FakeColorDialogs Colors;
+    FakeProgressRunner Progress;
     QStringList LockCalls;
     FakeKeyboardLock Lock { &LockCalls };
     FakeSpeech* Speech = nullptr;

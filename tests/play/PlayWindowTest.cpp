@@ -580,7 +580,7 @@ TEST_F(PlayWindowTest, StartFileIsOpenedAndAnswersCopyDataQueries)
     Window.reset();
     MakeWindow();
     Window->LoadStartFile(Name);
-    EXPECT_EQ(Shown(), "x");
+    EXPECT_EQ(Shown(), "y"); // the entry current when the list was saved
     EXPECT_EQ(Data().FileName(), Name);
 
     using namespace InstanceChannel;

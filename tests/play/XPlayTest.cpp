@@ -13,6 +13,7 @@
 #include "TestHome.h"
 #include "X11KeyboardLock.h"
 #include "XTestMain.h"
+#include "uFrmEditor.h"
 #include "uFrmTumbalo.h"
 #include "uMWord.h"
 #include "uPictureBox.h"
@@ -22,12 +23,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -166,6 +169,42 @@ TEST_F(XPlayWindowTest, DesktopKeysReachThePlayWindowWhileTheLockHolds)
     EXPECT_FALSE(Lock.IsGrabbed());
     EXPECT_FALSE(KeyShows("b", "five"));
     EXPECT_EQ(Shown(), "four");
+}
+
+TEST_F(XPlayWindowTest, TheAdultTypesIntoTheEditorWhileTheLockHolds)
+{
+    SKIP_WITHOUT_TOOLS();
+    MakeWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Lock.IsGrabbed(); }, 5000));
+    TFrmEditor* Editor = Window->Editor();
+    QString Typed;
+    bool Ran = false;
+    // F2 from the keyboard shows the editor modally; inside it the keys go to the focused box.
+    QTimer Poll;
+    Poll.setInterval(50);
+    QObject::connect(&Poll, &QTimer::timeout, Editor, [&] {
+        if (!Editor->isVisible())
+            return;
+        Poll.stop();
+        const std::unique_ptr<TFrmEditor, void (*)(TFrmEditor*)> CloseAtEnd(Editor, [](TFrmEditor* E) { E->accept(); });
+        Ran = true;
+        if (!QTest::qWaitForWindowActive(Editor, 5000))
+            return;
+        auto* Box = Editor->findChild<QLineEdit*>("edWordFilter");
+        Box->setFocus();
+        XdoTool({ "type", "--delay", "50", "two" });
+        QTest::qWaitFor([&] { return Box->text() == "two"; }, 3000);
+        Typed = Box->text();
+    });
+    Poll.start();
+    Clock.Advance(1000);
+    XdoTool({ "key", "F2" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Ran && !Editor->isVisible(); }, 10000));
+    EXPECT_EQ(Typed, "two");
+    EXPECT_EQ(Window->WordView()->ShownWords(), QStringList { "two" });
+    // Back in the play window, the lock holds again and keys reach the child's window.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Lock.IsGrabbed(); }, 5000));
+    EXPECT_TRUE(KeyShows("a", "two"));
 }
 
 // The window's outer geometry as the X server has it.
