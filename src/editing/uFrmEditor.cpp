@@ -170,6 +170,13 @@ TFrmEditor::TFrmEditor(TEditorServices Services, QWidget* Parent)
 
 TFrmEditor::~TFrmEditor()
 {
+    // The controls go after this part of the window, and the presenter may be gone already:
+    // nothing they announce on the way out (a box losing the focus) may reach the window.
+    for (QObject* Child : findChildren<QObject*>())
+        QObject::disconnect(Child, nullptr, this, nullptr);
+    MWord = nullptr;
+    FRecordViewUpdate->stop();
+    FActionPoll->stop();
     FormDestroy();
 }
 
@@ -790,7 +797,9 @@ void TFrmEditor::actSaveExecute()
 
 void TFrmEditor::actSaveUpdate()
 {
-    actSave->setEnabled(Data() && Data()->Modified());
+    // A word typed into a box and not yet posted is a change to save as well.
+    const bool Typed = edWord->isModified() || edCategory->isModified() || edStatus->isModified();
+    actSave->setEnabled(Data() && (Data()->Modified() || Typed));
 }
 
 void TFrmEditor::actOpenExecute()

@@ -576,6 +576,27 @@ TEST_F(EditorTest, SavingAnUntitledListAsksItsNameFirst)
     EXPECT_EQ(Progress.Runs.size(), RunsBefore);
 }
 
+TEST_F(EditorTest, SaveTakesAWordStillBeingTyped)
+{
+    const QString Name = Home.Path() + "typed.tlo";
+    Editor->OpenWordFile(Name);
+    Add("cat");
+    Settle();
+    Find<QAbstractButton>("btnSave")->click();
+    ASSERT_FALSE(Data().Modified());
+    Settle();
+    auto* WordBox = Find<QLineEdit>("edWord");
+    WordBox->setFocus();
+    WordBox->selectAll();
+    QTest::keyClicks(WordBox, "cow");
+    Editor->actSaveUpdate(); // as the action's update does while the window is shown
+    ASSERT_TRUE(Find<QAction>("actSave")->isEnabled());
+    QTest::keyClick(Editor.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Table().FieldByName("Word").AsString(), "cow");
+    EXPECT_FALSE(Data().Modified());
+    EXPECT_TRUE(WordBox->hasFocus());
+}
+
 // --- Pictures ----------------------------------------------------------------------------------
 
 TEST_F(EditorTest, PicturePasteCopyAndClear)
