@@ -176,15 +176,30 @@ bool TWordView::filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent)
     return true;
 }
 
-const QVariant& TWordView::SortValue(int SourceRow, int Column) const
+TWordView::TSortKey TWordView::MakeSortKey(const QVariant& Value)
 {
-    static const QVariant Null;
+    TSortKey Key;
+    if (Value.isNull())
+        return Key;
+    Key.IsNull = false;
+    if (Value.typeId() == QMetaType::Int) {
+        Key.IsNumber = true;
+        Key.Number = Value.toInt();
+    }
+    Key.Text = Value.toString();
+    Key.Folded = Key.Text.toCaseFolded();
+    return Key;
+}
+
+const TWordView::TSortKey& TWordView::SortValue(int SourceRow, int Column) const
+{
+    static const TSortKey Null;
     const TDataTable* Table = FModel ? FModel->Table() : nullptr;
     const int Count = Table ? Table->RecordCount() : 0;
     if (Column != FSortValuesColumn || FSortValues.size() != Count) {
         FSortValues.resize(Count);
         for (int Row = 0; Row < Count; ++Row)
-            FSortValues[Row] = SourceValue(Row, Column);
+            FSortValues[Row] = MakeSortKey(SourceValue(Row, Column));
         FSortValuesColumn = Column;
     }
     return SourceRow >= 0 && SourceRow < Count ? FSortValues.at(SourceRow) : Null;
@@ -208,7 +223,7 @@ void TWordView::SortValuesChanged(const QModelIndex& TopLeft, const QModelIndex&
             DropSortValues();
             return;
         }
-        FSortValues[Row] = SourceValue(Row, FSortValuesColumn);
+        FSortValues[Row] = MakeSortKey(SourceValue(Row, FSortValuesColumn));
     }
 }
 
@@ -221,7 +236,7 @@ void TWordView::SortValuesInserted(const QModelIndex& Parent, int First, int Las
         return;
     }
     for (int Row = First; Row <= Last; ++Row)
-        FSortValues.insert(Row, SourceValue(Row, FSortValuesColumn));
+        FSortValues.insert(Row, MakeSortKey(SourceValue(Row, FSortValuesColumn)));
 }
 
 void TWordView::SortValuesRemoved(const QModelIndex& Parent, int First, int Last)
@@ -237,18 +252,17 @@ void TWordView::SortValuesRemoved(const QModelIndex& Parent, int First, int Last
 
 bool TWordView::lessThan(const QModelIndex& Left, const QModelIndex& Right) const
 {
-    const QVariant& A = SortValue(Left.row(), Left.column());
-    const QVariant& B = SortValue(Right.row(), Right.column());
-    if (A.isNull() || B.isNull())
-        return A.isNull() && !B.isNull();
-    if (A.typeId() == QMetaType::Int && B.typeId() == QMetaType::Int)
-        return A.toInt() < B.toInt();
-    const QString TextA = A.toString();
-    const QString TextB = B.toString();
-    const int Folded = TextA.compare(TextB, Qt::CaseInsensitive);
+    const TSortKey& A = SortValue(Left.row(), Left.column());
+    const TSortKey& B = SortValue(Right.row(), Right.column());
+    if (A.IsNull || B.IsNull)
+        return A.IsNull && !B.IsNull;
+    if (A.IsNumber && B.IsNumber)
+        return A.Number < B.Number;
+    // Letter case ignored first (the case-folded texts), then counting, so the order is total.
+    const int Folded = A.Folded.compare(B.Folded, Qt::CaseSensitive);
     if (Folded != 0)
         return Folded < 0;
-    return TextA.compare(TextB, Qt::CaseSensitive) < 0;
+    return A.Text.compare(B.Text, Qt::CaseSensitive) < 0;
 }
 
 // --- Like patterns ---------------------------------------------------------------------------

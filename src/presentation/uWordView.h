@@ -127,7 +127,18 @@ private:
     // The sort column's value at SourceRow, from a copy of the whole column made at the first
     // comparison and kept up to date with every change of the table's rows: a sort compares
     // rows all over the table, and reading each from its record costs several cache misses.
-    const QVariant& SortValue(int SourceRow, int Column) const;
+    // A value made ready for comparing: null, a number, or text with its case-folded form, so
+    // that a sort does not fold the same text again at every comparison.
+    struct TSortKey
+    {
+        bool IsNull = true;
+        bool IsNumber = false;
+        qint64 Number = 0;
+        QString Text;
+        QString Folded;
+    };
+    static TSortKey MakeSortKey(const QVariant& Value);
+    const TSortKey& SortValue(int SourceRow, int Column) const;
     void DropSortValues();
     void SortValuesChanged(const QModelIndex& TopLeft, const QModelIndex& BottomRight);
     void SortValuesInserted(const QModelIndex& Parent, int First, int Last);
@@ -156,7 +167,7 @@ private:
     int FPhotoFilter = 0;
     int FAudioFilter = 0;
 
-    mutable QList<QVariant> FSortValues; // by source row
+    mutable QList<TSortKey> FSortValues; // by source row
     mutable int FSortValuesColumn = -1; // the column FSortValues holds, -1: none
 
     int FLastFocused = -1;
