@@ -108,8 +108,9 @@ TEST_F(EditorTest, FilterHidingEveryRowDisablesTheBoxesButNoButton)
     for (const char* Box : { "edWord", "edCategory", "edStatus", "edColor" })
         EXPECT_FALSE(Find<QWidget>(Box)->isEnabled()) << Box;
     for (QAbstractButton* Button : Editor->findChildren<QAbstractButton*>()) {
-        if (Button->objectName().startsWith("btn") || Button->objectName().startsWith("cxButton"))
+        if (Button->objectName().startsWith("btn") || Button->objectName().startsWith("cxButton")) {
             EXPECT_TRUE(Button->isEnabled() || Button->objectName() == "btnSave") << Button->objectName().toStdString();
+        }
     }
     EXPECT_EQ(RowCountLabel(), "0");
     EXPECT_EQ(CurrentIdxLabel(), "0");
