@@ -3,7 +3,9 @@
 //   tumbalo-words dump LIST.tlo      one line per entry, in table order, seven fields
 //                                    separated by tabs: RowID, Word, BackColor (decimal,
 //                                    empty when none), Category, Status, picture (yes/no),
-//                                    clip (yes/no)
+//                                    clip (yes/no); a backslash, tab, line break or other
+//                                    control character in a field is written escaped
+//                                    (\\, \t, \n, \r, \xNN)
 //   tumbalo-words new LIST.tlo       creates an empty list
 //   tumbalo-words append LIST.tlo SOURCE
 //                                    appends the entries of SOURCE: another word archive
@@ -26,6 +28,7 @@
 #include "ProgramFolder.h"
 #include "uEncrypt.h"
 #include "uLogHandler.h"
+#include "uText.h"
 #include "uWordData.h"
 
 #include <QCoreApplication>
@@ -96,33 +99,6 @@ private:
     std::unique_ptr<TWordData> FData;
 };
 
-// Tabs and line breaks inside a field would break the line format: they are written as \t,
-// \n and \r, and a backslash as \\.
-QString Escaped(const QString& Text)
-{
-    QString Result;
-    Result.reserve(Text.size());
-    for (const QChar C : Text) {
-        switch (C.unicode()) {
-        case '\\':
-            Result += QStringLiteral("\\\\");
-            break;
-        case '\t':
-            Result += QStringLiteral("\\t");
-            break;
-        case '\n':
-            Result += QStringLiteral("\\n");
-            break;
-        case '\r':
-            Result += QStringLiteral("\\r");
-            break;
-        default:
-            Result += C;
-        }
-    }
-    return Result;
-}
-
 QString ExistingList(const QString& Name)
 {
     if (!QFileInfo(Name).isFile())
@@ -138,7 +114,7 @@ int Dump(const QStringList& Args)
     TDataTable& Table = Data.DataSet();
     QTextStream Out(stdout);
     Out.setEncoding(QStringConverter::Utf8);
-    const auto Text = [&](const char* Field) { return Escaped(Table.FieldByName(Field).AsString()); };
+    const auto Text = [&](const char* Field) { return EscapeText(Table.FieldByName(Field).AsString()); };
     for (Table.First(); !Table.Eof(); Table.Next()) {
         const qint32 RowID = Data.CurrentRowID();
         const QVariant Color = Table.FieldByName("BackColor").Value();

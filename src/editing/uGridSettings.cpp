@@ -1,6 +1,7 @@
 #include "uGridSettings.h"
 
 #include "Error.h"
+#include "uText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -104,31 +105,7 @@ void AddSection(QByteArray& Text, const QString& Name)
 
 QString TGridSettings::EscapeValue(const QString& Value)
 {
-    QString Result;
-    Result.reserve(Value.size());
-    for (const QChar Char : Value) {
-        switch (Char.unicode()) {
-        case '\\':
-            Result += QStringLiteral("\\\\");
-            break;
-        case '\n':
-            Result += QStringLiteral("\\n");
-            break;
-        case '\r':
-            Result += QStringLiteral("\\r");
-            break;
-        case '\t':
-            Result += QStringLiteral("\\t");
-            break;
-        default:
-            if (Char.unicode() < 0x20 || Char.unicode() == 0x7F)
-                Result += QStringLiteral("\\x%1").arg(Char.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                Result += Char;
-            break;
-        }
-    }
-    return Result;
+    return EscapeText(Value);
 }
 
 QString TGridSettings::UnescapeValue(const QString& Value)

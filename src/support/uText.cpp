@@ -27,3 +27,32 @@ QString DecodeText(const QByteArray& Bytes)
     // A Qt built without the Chinese codec: keep what is readable.
     return QString::fromUtf8(Bytes);
 }
+
+QString EscapeText(const QString& Value)
+{
+    QString Result;
+    Result.reserve(Value.size());
+    for (const QChar Char : Value) {
+        switch (Char.unicode()) {
+        case '\\':
+            Result += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            Result += QStringLiteral("\\n");
+            break;
+        case '\r':
+            Result += QStringLiteral("\\r");
+            break;
+        case '\t':
+            Result += QStringLiteral("\\t");
+            break;
+        default:
+            if (Char.unicode() < 0x20 || Char.unicode() == 0x7F)
+                Result += QStringLiteral("\\x%1").arg(Char.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                Result += Char;
+            break;
+        }
+    }
+    return Result;
+}

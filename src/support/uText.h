@@ -12,3 +12,7 @@ QString DecodeText(const QByteArray& Bytes);
 
 // True when Bytes are valid UTF-8 as a whole (an empty array is).
 bool IsValidUtf8(const QByteArray& Bytes);
+
+// One line of text for a line-based file: a backslash becomes \\, line feed, carriage return
+// and tab become \n, \r and \t, other control characters \xNN.
+QString EscapeText(const QString& Value);
