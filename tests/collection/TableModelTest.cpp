@@ -1,3 +1,4 @@
+#include "ModelTesterMessages.h"
 #include "uTableModel.h"
 
 #include "uDataTable.h"
@@ -13,19 +14,6 @@
 #include <memory>
 
 namespace {
-
-// Collects what the model testers report; they report through Qt's warning channel.
-QStringList& TesterComplaints()
-{
-    static QStringList Complaints;
-    return Complaints;
-}
-
-void CollectTesterMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Message)
-{
-    if (Type != QtDebugMsg && Type != QtInfoMsg)
-        TesterComplaints() << QStringLiteral("%1: %2").arg(QString::fromUtf8(Context.category), Message);
-}
 
 // A word table with a model over it and, as the editor will have it, a sorting and filtering
 // proxy above the model; all three are watched by model testers. The table numbers new

@@ -12,6 +12,7 @@
 #include "FakeProgressRunner.h"
 #include "FakeSound.h"
 #include "FakeSpeech.h"
+#include "FileFixtures.h"
 #include "TestHome.h"
 #include "uEditorControls.h"
 #include "uFrmAudio.h"
@@ -51,20 +52,9 @@ inline QImage SmallPicture(Qt::GlobalColor Color = Qt::blue)
     return Picture;
 }
 
-inline void WriteBytes(const QString& Path, const QByteArray& Data)
-{
-    QFile File(Path);
-    ASSERT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate)) << Path.toStdString();
-    ASSERT_EQ(File.write(Data), Data.size());
-}
-
-inline QByteArray ReadBytes(const QString& Path)
-{
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return File.readAll();
-}
+// Whole files, under the names these tests use.
+inline constexpr auto* WriteBytes = &fixtures::WriteFile;
+inline constexpr auto* ReadBytes = &fixtures::ReadFile;
 
 } // namespace editorfixtures
 

@@ -3,6 +3,8 @@
 // Small file and archive helpers for tests that build word archives and folders by hand,
 // including hostile and broken ones, and compare folder trees before and after.
 
+#include "FileFixtures.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QDirIterator>
@@ -18,21 +20,6 @@
 #include <vector>
 
 namespace fixtures {
-
-inline void WriteFile(const QString& Path, const QByteArray& Data)
-{
-    QFile File(Path);
-    ASSERT_TRUE(File.open(QIODevice::WriteOnly)) << Path.toStdString();
-    ASSERT_EQ(File.write(Data), Data.size());
-}
-
-inline QByteArray ReadFile(const QString& Path)
-{
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return File.readAll();
-}
 
 // Everything under a folder: relative path to content ("<dir>" for folders, "-> target" for
 // links). Comparing two of these shows any file written, changed or left anywhere.

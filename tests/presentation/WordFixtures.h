@@ -3,6 +3,7 @@
 // Helpers of the word view and presenter tests: entries with pictures and clips made through
 // the collection's own operations, and plain file access.
 
+#include "FileFixtures.h"
 #include "uWordData.h"
 
 #include <QByteArray>
@@ -27,20 +28,9 @@ inline void PrintTo(const QString& Text, std::ostream* Out)
 
 namespace wordfixtures {
 
-inline void WriteBytes(const QString& Path, const QByteArray& Data)
-{
-    QFile File(Path);
-    ASSERT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate)) << Path.toStdString();
-    ASSERT_EQ(File.write(Data), Data.size());
-}
-
-inline QByteArray ReadBytes(const QString& Path)
-{
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return File.readAll();
-}
+// Whole files, under the names these tests use.
+inline constexpr auto* WriteBytes = &fixtures::WriteFile;
+inline constexpr auto* ReadBytes = &fixtures::ReadFile;
 
 inline QImage SmallPicture(Qt::GlobalColor Color = Qt::blue)
 {

@@ -1,3 +1,4 @@
+#include "ModelTesterMessages.h"
 #include "uWordView.h"
 
 #include "TestHome.h"
@@ -18,19 +19,6 @@
 using namespace wordfixtures;
 
 namespace {
-
-// What the model tester reports; it reports through Qt's warning channel.
-QStringList& TesterComplaints()
-{
-    static QStringList Complaints;
-    return Complaints;
-}
-
-void CollectTesterMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Message)
-{
-    if (Type != QtDebugMsg && Type != QtInfoMsg)
-        TesterComplaints() << QStringLiteral("%1: %2").arg(QString::fromUtf8(Context.category), Message);
-}
 
 TEST(WordViewLike, PercentTakesAnyRunUnderscoreOneCharacterLetterCaseIgnored)
 {
